@@ -1,0 +1,57 @@
+// Files as the Windows C runtime has them: text mode writes "\n" as CR LF, reads CR LF as "\n"
+// and stops at Ctrl-Z; binary mode passes bytes through. Paths are Windows path texts.
+#pragma once
+#include <cstddef>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace zmw::platform {
+
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // fopen modes: r, w, a with an optional +, then t (default) or b.
+  static File Open(const std::string& path, const char* mode);
+
+  explicit operator bool() const { return f_ != nullptr; }
+  // fgets: at most bufSize - 1 characters, up to and including a line feed.
+  bool Gets(std::string& line, int bufSize);
+  bool Puts(std::string_view text);
+  std::size_t Read(void* buffer, std::size_t bytes);
+  std::size_t Write(const void* buffer, std::size_t bytes);
+  // _filelength: the length on disk, whatever the mode.
+  long long Length();
+  bool Flush();
+  bool Close();
+
+ private:
+  int GetChar();
+  std::FILE* f_ = nullptr;
+  bool text_ = false;
+  bool atEnd_ = false;  // a Ctrl-Z ended a text read
+};
+
+// FindFirstFileA on the exact name: a file or a folder of that name exists.
+bool FindFirstExists(const std::string& path);
+bool RemoveFile(const std::string& path);
+bool CreateFolder(const std::string& path);
+// Moves a finished file over its target, replacing it in one step.
+bool ReplaceFileWith(const std::string& source, const std::string& target);
+
+enum DriveKind { DriveUnknown = 0, DriveNoRoot = 1, DriveRemovable = 2, DriveFixed = 3,
+                 DriveRemote = 4, DriveCdRom = 5, DriveRamDisk = 6 };
+// GetDriveTypeA of a root text such as "C:" or "C:\".
+int DriveType(const std::string& root);
+
+// Where a Windows path text lives on this machine.
+std::filesystem::path NativePath(const std::string& path);
+
+}  // namespace zmw::platform

@@ -1,0 +1,21 @@
+// Narrow texts are Windows-1252 bytes everywhere in the library. These helpers convert them at
+// the edges (terminal, log, database) and fold case the way the Windows services do.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace zmw::platform {
+
+std::string Cp1252ToUtf8(std::string_view text);
+// Characters that Windows-1252 cannot hold become '?', as WideCharToMultiByte does.
+std::string Utf8ToCp1252(std::string_view text);
+std::u16string Cp1252ToUtf16(std::string_view text);
+std::string Utf16ToCp1252(std::u16string_view text);
+
+// Upper case of one Windows-1252 byte, letters with accents included (lstrcmpi's view).
+unsigned char FoldUpper(unsigned char c);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+// The C runtime's toupper in the "C" locale: ASCII letters only.
+std::string AsciiUpper(std::string_view text);
+
+}  // namespace zmw::platform

@@ -1,0 +1,70 @@
+#include <system_error>
+
+#include "platform/Files.h"
+#include "platform/Profile.h"
+#include "platform/common/IniDocument.h"
+#include "platform/posix/Prefix.h"
+
+namespace fs = std::filesystem;
+
+namespace zmw::platform {
+namespace {
+
+bool Given(const char* s) { return s && *s; }
+
+// A name with no folder in it lives in the profile folder, as on Windows.
+fs::path ProfileFile(const std::string& name) {
+  if (name.find_first_of("\\/:") == std::string::npos) return NativePath(ProfileFolder() + "\\" + name);
+  return NativePath(name);
+}
+
+std::string TrimmedDefault(const char* def) {
+  std::string d = def ? def : "";
+  while (!d.empty() && (d.back() == ' ' || d.back() == '\t')) d.pop_back();
+  return d;
+}
+
+}  // namespace
+
+std::string ProfileFolder() { return "C:\\windows"; }
+
+std::string ReadProfileString(const char* file, const char* section, const char* key,
+                              const char* def, std::size_t bufSize) {
+  if (bufSize == 0) return "";
+  std::string value = TrimmedDefault(def);
+  if (Given(file) && Given(section) && Given(key)) {
+    if (auto bytes = posix::ReadBytes(ProfileFile(file)))
+      if (auto found = IniDocument::Parse(*bytes).Find(section, key)) value = *found;
+  }
+  if (value.size() > bufSize - 1) value.resize(bufSize - 1);
+  return value;
+}
+
+unsigned ReadProfileInt(const char* file, const char* section, const char* key, int def) {
+  if (!Given(file) || !Given(section) || !Given(key)) return static_cast<unsigned>(def);
+  auto bytes = posix::ReadBytes(ProfileFile(file));
+  if (!bytes) return static_cast<unsigned>(def);
+  auto found = IniDocument::Parse(*bytes).Find(section, key);
+  // An empty value gives the default, as Wine does.
+  if (!found || found->empty()) return static_cast<unsigned>(def);
+  return ParseProfileInt(*found);
+}
+
+bool WriteProfileString(const char* file, const char* section, const char* key, const char* value) {
+  if (!Given(file) || !section) return false;
+  std::string name = file;
+  bool bare = name.find_first_of("\\/:") == std::string::npos;
+  if (bare) {
+    std::error_code ec;
+    fs::create_directories(NativePath(ProfileFolder()), ec);
+  }
+  fs::path where = ProfileFile(name);
+  auto bytes = posix::ReadBytes(where);
+  IniDocument doc = IniDocument::Parse(bytes ? *bytes : std::string());
+  if (!key) doc.DeleteSection(section);
+  else if (!value) doc.DeleteKey(section, key);
+  else doc.Set(section, key, value);
+  return posix::WriteBytesReplacing(where, doc.Serialize());
+}
+
+}  // namespace zmw::platform

@@ -1,0 +1,101 @@
+// zelvomw: calls the library's exports as Zelvo does, from a shell.
+//   zelvomw <ExportName> [arguments...]
+// The export's integer result is the last line of standard output.
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ExportInfo {
+  const char* name;
+  const char* alias;
+  int arguments;
+  const char* help;
+  std::vector<const char*> argumentNames;
+};
+
+const ExportInfo kExports[] = {
+    {"ControllaInstallazioneMW", "check", 0, "finds MaicoWin's installation (1 found, 0 gave up)", {}},
+    {"LanciaConfiguratoreMW", "configure", 0, "writes the default configuration and opens the configuration dialog", {}},
+    {"LanciaCalcoloMW", "calc", 1, "runs the MaicoWin calculation of a job", {"job-path"}},
+    {"DebugLeggiMwExport", "debug-read", 1, "processes a MaicoWin result that is already there", {"job-name"}},
+    {"Ordine2Mw", "order", 3, "writes the order file for Maico", {"order-id", "first-code", "second-code"}},
+    {"Test", "test", 0, "runs the Excel accessory import", {}},
+};
+
+// The library beside this program, or where the dynamic loader finds it.
+void* LoadLibrary() {
+  std::error_code ec;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  std::vector<fs::path> candidates;
+  if (!ec) {
+    candidates.push_back(self.parent_path() / "libzelvomw.so");
+    candidates.push_back(self.parent_path() / ".." / "lib" / "libzelvomw.so");
+  }
+  for (const fs::path& p : candidates)
+    if (fs::exists(p, ec))
+      if (void* h = dlopen(p.c_str(), RTLD_NOW)) return h;
+  return dlopen("libzelvomw.so", RTLD_NOW);
+}
+
+int Call(const ExportInfo& info, const std::vector<std::string>& args) {
+  void* library = LoadLibrary();
+  if (!library) {
+    std::cerr << "zelvomw: libzelvomw.so non trovata: " << dlerror() << "\n";
+    return 1;
+  }
+  void* symbol = dlsym(library, info.name);
+  if (!symbol) {
+    std::cerr << "zelvomw: export " << info.name << " assente nella libreria\n";
+    return 1;
+  }
+  int result = 0;
+  switch (info.arguments) {
+    case 0: result = reinterpret_cast<int (*)()>(symbol)(); break;
+    case 1: result = reinterpret_cast<int (*)(const char*)>(symbol)(args[0].c_str()); break;
+    case 3:
+      result = reinterpret_cast<int (*)(const char*, const char*, const char*)>(symbol)(
+          args[0].c_str(), args[1].c_str(), args[2].c_str());
+      break;
+  }
+  std::cout << result << std::endl;
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"zelvomw: calls the exports of the ZelvoMW library as the Zelvo host does"};
+  app.require_subcommand(1);
+  std::vector<std::vector<std::string>> values(std::size(kExports));
+  const ExportInfo* chosen = nullptr;
+  for (std::size_t i = 0; i < std::size(kExports); ++i) {
+    const ExportInfo& info = kExports[i];
+    CLI::App* sub = app.add_subcommand(info.name, info.help);
+    sub->alias(info.alias);
+    values[i].resize(info.argumentNames.size());
+    for (std::size_t a = 0; a < info.argumentNames.size(); ++a)
+      sub->add_option(info.argumentNames[a], values[i][a], "text passed to the export")->required();
+    sub->callback([&chosen, &info] { chosen = &info; });
+  }
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return 2;
+  }
+  if (!chosen) return 2;
+  return Call(*chosen, values[static_cast<std::size_t>(chosen - kExports)]);
+}
