@@ -7,15 +7,15 @@ namespace zmw {
 
 std::string ReadIni(const std::string& file, const char* section, const char* key,
                     std::size_t bufSize, const char* def) {
-  return platform::ReadProfileString(file.c_str(), section, key, def, bufSize);
+  return platform::ProfileReadString(file.c_str(), section, key, def, bufSize);
 }
 
 int ReadIniInt(const std::string& file, const char* section, const char* key, int def) {
-  return static_cast<int>(platform::ReadProfileInt(file.c_str(), section, key, def));
+  return static_cast<int>(platform::ProfileReadInt(file.c_str(), section, key, def));
 }
 
 bool WriteIni(const std::string& file, const char* section, const char* key, const std::string& value) {
-  return platform::WriteProfileString(file.c_str(), section, key,
+  return platform::ProfileWriteString(file.c_str(), section, key,
                                       value.empty() ? nullptr : value.c_str());
 }
 

@@ -147,4 +147,8 @@ void MaicoWinConf::SetUseMaicoWin(bool use) {
   WriteIni(kZelvoIni, "GENERAL", "USE_MAICOWIN", use ? "YES" : "NO");
 }
 
+int MaicoWinConf::GetUseMaicoWin() {
+  return ReadIni(kZelvoIni, "GENERAL", "USE_MAICOWIN", kIniBuffer, "YES") == "YES" ? 1 : 0;
+}
+
 }  // namespace zmw

@@ -37,6 +37,8 @@ class MaicoWinConf {
   int GetMaicoFitXls(std::string& out) const;
 
   static void SetUseMaicoWin(bool use);
+  // ZELVO.INI [GENERAL] USE_MAICOWIN, read with the default "YES": 1 only for exactly "YES".
+  static int GetUseMaicoWin();
 
   const std::string& InstallationFolder() const { return installFolder_; }
   int Running() const { return running_; }

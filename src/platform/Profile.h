@@ -8,12 +8,12 @@ namespace zmw::platform {
 
 // GetPrivateProfileStringA with section and key given: the value, or the default (trailing
 // blanks removed) when the key is absent, cut to bufSize - 1 characters.
-std::string ReadProfileString(const char* file, const char* section, const char* key,
+std::string ProfileReadString(const char* file, const char* section, const char* key,
                               const char* def, std::size_t bufSize);
 // GetPrivateProfileIntA.
-unsigned ReadProfileInt(const char* file, const char* section, const char* key, int def);
+unsigned ProfileReadInt(const char* file, const char* section, const char* key, int def);
 // WritePrivateProfileStringA: a null value deletes the key, a null key the section.
-bool WriteProfileString(const char* file, const char* section, const char* key, const char* value);
+bool ProfileWriteString(const char* file, const char* section, const char* key, const char* value);
 
 // The folder in which bare profile names live ("C:\windows" on Windows).
 std::string ProfileFolder();

@@ -28,7 +28,7 @@ std::string TrimmedDefault(const char* def) {
 
 std::string ProfileFolder() { return "C:\\windows"; }
 
-std::string ReadProfileString(const char* file, const char* section, const char* key,
+std::string ProfileReadString(const char* file, const char* section, const char* key,
                               const char* def, std::size_t bufSize) {
   if (bufSize == 0) return "";
   std::string value = TrimmedDefault(def);
@@ -40,7 +40,7 @@ std::string ReadProfileString(const char* file, const char* section, const char*
   return value;
 }
 
-unsigned ReadProfileInt(const char* file, const char* section, const char* key, int def) {
+unsigned ProfileReadInt(const char* file, const char* section, const char* key, int def) {
   if (!Given(file) || !Given(section) || !Given(key)) return static_cast<unsigned>(def);
   auto bytes = posix::ReadBytes(ProfileFile(file));
   if (!bytes) return static_cast<unsigned>(def);
@@ -50,7 +50,7 @@ unsigned ReadProfileInt(const char* file, const char* section, const char* key, 
   return ParseProfileInt(*found);
 }
 
-bool WriteProfileString(const char* file, const char* section, const char* key, const char* value) {
+bool ProfileWriteString(const char* file, const char* section, const char* key, const char* value) {
   if (!Given(file) || !section) return false;
   std::string name = file;
   bool bare = name.find_first_of("\\/:") == std::string::npos;

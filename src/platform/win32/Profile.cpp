@@ -6,7 +6,7 @@
 
 namespace zmw::platform {
 
-std::string ReadProfileString(const char* file, const char* section, const char* key,
+std::string ProfileReadString(const char* file, const char* section, const char* key,
                               const char* def, std::size_t bufSize) {
   if (bufSize == 0) return "";
   std::vector<char> buffer(bufSize, '\0');
@@ -15,11 +15,11 @@ std::string ReadProfileString(const char* file, const char* section, const char*
   return std::string(buffer.data(), n);
 }
 
-unsigned ReadProfileInt(const char* file, const char* section, const char* key, int def) {
+unsigned ProfileReadInt(const char* file, const char* section, const char* key, int def) {
   return ::GetPrivateProfileIntA(section, key, def, file);
 }
 
-bool WriteProfileString(const char* file, const char* section, const char* key, const char* value) {
+bool ProfileWriteString(const char* file, const char* section, const char* key, const char* value) {
   return ::WritePrivateProfileStringA(section, key, value, file) != 0;
 }
 

@@ -1,0 +1,72 @@
+#include "support/TestEnv.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "base/FileNames.h"
+#include "platform/Files.h"
+#include "platform/Profile.h"
+
+namespace fs = std::filesystem;
+
+namespace zmw::test {
+
+// Platform hooks, in the support folder of each platform.
+void PreparePlatform();
+void ReleasePlatform();
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  fs::path where = platform::NativePath(path);
+  fs::create_directories(where.parent_path());
+  std::ofstream out(where, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(out.good()) << "cannot write " << path;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(platform::NativePath(path), std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  return fs::exists(platform::NativePath(path), ec);
+}
+
+void MakeFolders(const std::string& path) {
+  std::error_code ec;
+  fs::create_directories(platform::NativePath(path), ec);
+}
+
+void RemoveTree(const std::string& path) {
+  std::error_code ec;
+  fs::remove_all(platform::NativePath(path), ec);
+}
+
+std::string CleanMachine::ZelvoMwIniPath() const { return platform::ProfileFolder() + "\\" + kZelvoMwIni; }
+std::string CleanMachine::ZelvoIniPath() const { return platform::ProfileFolder() + "\\" + kZelvoIni; }
+
+void CleanMachine::SetUp() {
+  PreparePlatform();
+  std::error_code ec;
+  fs::remove(platform::NativePath(ZelvoMwIniPath()), ec);
+  fs::remove(platform::NativePath(ZelvoIniPath()), ec);
+  RemoveTree("C:\\MAICOWIN");
+  scratch_ = "C:\\zmwtest";
+  RemoveTree(scratch_);
+  MakeFolders(scratch_);
+  platform::SetUi(&ui);
+}
+
+void CleanMachine::TearDown() {
+  platform::SetUi(nullptr);
+  RemoveTree(scratch_);
+  RemoveTree("C:\\MAICOWIN");
+  std::error_code ec;
+  fs::remove(platform::NativePath(ZelvoMwIniPath()), ec);
+  fs::remove(platform::NativePath(ZelvoIniPath()), ec);
+  ReleasePlatform();
+}
+
+}  // namespace zmw::test

@@ -1,0 +1,58 @@
+// What the tests need from the machine: a clean place for files, environment variables and
+// child processes, on each platform.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "support/RecordingUi.h"
+
+namespace zmw::test {
+
+void SetEnv(const char* name, const std::string& value);
+void UnsetEnv(const char* name);
+
+// A running child process, ended when the object goes.
+class Child {
+ public:
+  virtual ~Child() = default;
+  virtual std::uint32_t Id() const = 0;
+};
+// Starts the program at a Windows path text with one argument.
+std::unique_ptr<Child> StartChild(const std::string& program, const std::string& argument);
+// Copies a program so that it can run under another name.
+void CopyProgram(const std::string& from, const std::string& to);
+// The sleeper program's path as a Windows path text.
+std::string SleeperProgram();
+
+// Whether the platform under test can hold a UNC share and a network drive of our making.
+bool CanMakeUncShare();
+bool CanMakeNetworkDrive(char letter);
+
+// Files by Windows path text.
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFile(const std::string& path);
+bool FileExists(const std::string& path);
+void MakeFolders(const std::string& path);
+void RemoveTree(const std::string& path);
+
+// Every test starts from nothing: no ZELVOMW.INI, no ZELVO.INI, no C:\MAICOWIN, an empty
+// scratch folder, and the recording UI installed.
+class CleanMachine : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // A folder for the test's own files, as a Windows path text without a trailing backslash.
+  const std::string& Scratch() const { return scratch_; }
+  std::string ZelvoMwIniPath() const;
+  std::string ZelvoIniPath() const;
+
+  RecordingUi ui;
+
+ private:
+  std::string scratch_;
+};
+
+}  // namespace zmw::test

@@ -1,0 +1,63 @@
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "support/TestEnv.h"
+
+namespace zmw::test {
+namespace {
+
+class Win32Child final : public Child {
+ public:
+  explicit Win32Child(const PROCESS_INFORMATION& info) : info_(info) {}
+  ~Win32Child() override {
+    ::TerminateProcess(info_.hProcess, 0);
+    ::WaitForSingleObject(info_.hProcess, 5000);
+    ::CloseHandle(info_.hThread);
+    ::CloseHandle(info_.hProcess);
+  }
+  std::uint32_t Id() const override { return info_.dwProcessId; }
+
+ private:
+  PROCESS_INFORMATION info_;
+};
+
+}  // namespace
+
+void SetEnv(const char* name, const std::string& value) { ::_putenv_s(name, value.c_str()); }
+void UnsetEnv(const char* name) { ::_putenv_s(name, ""); }
+
+void PreparePlatform() {}
+void ReleasePlatform() {}
+
+std::unique_ptr<Child> StartChild(const std::string& program, const std::string& argument) {
+  std::string command = "\"" + program + "\" " + argument;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info))
+    return nullptr;
+  // Let the program load its modules before anyone looks at it.
+  ::WaitForInputIdle(info.hProcess, 2000);
+  ::Sleep(500);
+  return std::make_unique<Win32Child>(info);
+}
+
+void CopyProgram(const std::string& from, const std::string& to) { WriteFile(to, ReadFile(from)); }
+
+// Under Wine the build tree is reached through drive Z:.
+std::string SleeperProgram() {
+  std::string path = ZMW_SLEEPER;
+  if (!path.empty() && path[0] == '/') {
+    for (char& c : path)
+      if (c == '/') c = '\\';
+    path = "Z:" + path;
+  }
+  return path;
+}
+
+bool CanMakeUncShare() { return false; }
+bool CanMakeNetworkDrive(char) { return false; }
+
+}  // namespace zmw::test
