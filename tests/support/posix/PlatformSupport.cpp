@@ -54,10 +54,11 @@ std::unique_ptr<Child> StartChild(const std::string& program, const std::string&
     ::_exit(127);
   }
   // Wait until the child runs its own program, not our copy of it.
+  std::error_code ec;
+  fs::path expected = fs::canonical(native, ec);
   for (int i = 0; i < 500; ++i) {
-    std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec);
-    if (!ec && exe == fs::path(native)) break;
+    if (!ec && exe == expected) break;
     ::usleep(2000);
   }
   return std::make_unique<PosixChild>(pid);
