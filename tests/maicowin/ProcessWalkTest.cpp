@@ -55,7 +55,7 @@ TEST_P(RunningPrograms, AreSeenByTheirProgramFile) {
   test::CopyProgram(test::SleeperProgram(), program);
   auto child = test::StartChild(program, "30");
   ASSERT_TRUE(child);
-  Seen seen{child->Id()};
+  Seen seen{child->Id(), "", 0};
   ProcessWalk(Remember, reinterpret_cast<std::intptr_t>(&seen));
   EXPECT_GT(seen.visits, 1);
   ASSERT_FALSE(seen.name.empty()) << "the walk did not see the child";

@@ -5,7 +5,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "calc/JobItem.h"
+#include "platform/Files.h"
 #include "support/TestEnv.h"
 
 namespace zmw {
@@ -80,6 +83,64 @@ TEST_F(Command, CheckInAFreshPrefixAsksThenFindsTheInstallation) {
   EXPECT_EQ(LastLine(RunCommand("ControllaInstallazioneMW").out), "1");
   EXPECT_FALSE(test::FileExists(ZelvoMwIniPath()));
 }
+
+TEST_F(Command, JobShowPrintsEveryRecordAsJson) {
+  JobItemList list;
+  JobItemRecord r;
+  r.JobCode.Set("A123");
+  r.PosNo.Set(3);
+  r.Code.Set("301234");
+  r.Text.Set("Cerniera \xE8 \x80");
+  r.Kind.Set(2);
+  r.Value.Set(2.5);
+  r.Quantity.Set(-1.5);
+  list.Append(r);
+  list.Append(JobItemRecord());
+  std::string path = Scratch() + "\\A123.FIT";
+  ASSERT_TRUE(list.Save(path));
+  Outcome o = RunCommand("job show '" + path + "'");
+  EXPECT_EQ(o.exitCode, 0);
+  std::istringstream lines(o.out);
+  std::string head, first, second, none;
+  std::getline(lines, head);
+  std::getline(lines, first);
+  std::getline(lines, second);
+  EXPECT_FALSE(std::getline(lines, none));
+  EXPECT_NE(head.find("\"count\":2,\"records\":2"), std::string::npos) << head;
+  EXPECT_EQ(first.rfind("{\"JobCode\":\"A123\",", 0), 0u) << first;
+  for (const char* part : {"\"PosNo\":3,", "\"Code\":\"301234\"", "\"Text\":\"Cerniera \xC3\xA8 \xE2\x82\xAC\"",
+                           "\"Kind\":2,", "\"Value\":2.5,", "\"Quantity\":-1.5,", "\"Int754\":1,"})
+    EXPECT_NE(first.find(part), std::string::npos) << part << " in " << first;
+  EXPECT_NE(second.find("\"JobCode\":\"\""), std::string::npos);
+  // The same file, read through a POSIX path.
+  std::string posix = RunCommand("job show " + platform::NativePath(path).string()).out;
+  EXPECT_EQ(posix.substr(posix.find('\n')), o.out.substr(o.out.find('\n')));
+}
+
+struct BadFileCase {
+  const char* what;
+  std::string bytes;
+};
+
+class JobShowBadFile : public Command, public ::testing::WithParamInterface<BadFileCase> {};
+
+TEST_P(JobShowBadFile, SaysSoAndFails) {
+  std::string path = Scratch() + "\\BAD.MW";
+  if (GetParam().what != std::string("missing")) test::WriteFile(path, GetParam().bytes);
+  std::string command = std::string(ZMW_COMMAND) + " job show '" + path + "' 2>&1 >/dev/null";
+  FILE* pipe = ::popen(("ZELVOMW_PREFIX=" + std::string(std::getenv("ZELVOMW_PREFIX")) + " " + command).c_str(), "r");
+  std::string err;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, pipe)) err += buffer;
+  int status = ::pclose(pipe);
+  EXPECT_EQ(WEXITSTATUS(status), 1) << GetParam().what;
+  EXPECT_NE(err.find("BAD.MW"), std::string::npos) << err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, JobShowBadFile,
+                         ::testing::Values(BadFileCase{"missing", ""}, BadFileCase{"empty", ""},
+                                           BadFileCase{"one byte", "\x01"},
+                                           BadFileCase{"half a record", std::string("\x01\0", 2) + std::string(500, 'x')}));
 
 }  // namespace
 }  // namespace zmw

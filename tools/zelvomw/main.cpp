@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "JobShow.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -88,6 +90,15 @@ int main(int argc, char** argv) {
       sub->add_option(info.argumentNames[a], values[i][a], "text passed to the export")->required();
     sub->callback([&chosen, &info] { chosen = &info; });
   }
+  // Not an export: the job files that Zelvo and MaicoWin exchange, made readable.
+  CLI::App* job = app.add_subcommand("job", "job item files (.MW, .FIT)");
+  job->require_subcommand(1);
+  CLI::App* show = job->add_subcommand("show", "prints the count and every record of a job item file as JSON lines");
+  std::string jobFile;
+  show->add_option("file", jobFile, "the .MW or .FIT file")->required();
+  bool showJob = false;
+  show->callback([&showJob] { showJob = true; });
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -96,6 +107,7 @@ int main(int argc, char** argv) {
     app.exit(e);
     return 2;
   }
+  if (showJob) return zmw::tools::ShowJobFile(jobFile, std::cout, std::cerr);
   if (!chosen) return 2;
   return Call(*chosen, values[static_cast<std::size_t>(chosen - kExports)]);
 }
