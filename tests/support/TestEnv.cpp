@@ -44,6 +44,8 @@ void RemoveTree(const std::string& path) {
   fs::remove_all(platform::NativePath(path), ec);
 }
 
+std::string SourceFile(const std::string& relative) { return HostPath(std::string(ZMW_SOURCE_DIR) + "/" + relative); }
+
 std::string CleanMachine::ZelvoMwIniPath() const { return platform::ProfileFolder() + "\\" + kZelvoMwIni; }
 std::string CleanMachine::ZelvoIniPath() const { return platform::ProfileFolder() + "\\" + kZelvoIni; }
 

@@ -27,6 +27,14 @@ void CopyProgram(const std::string& from, const std::string& to);
 // The sleeper program's path as a Windows path text.
 std::string SleeperProgram();
 
+// A file of the source tree (a POSIX path) as a path text this platform's programs can open.
+std::string HostPath(const std::string& posixPath);
+// A file of the source tree by its path below the top folder.
+std::string SourceFile(const std::string& relative);
+// A database file named by a Windows path text, as the ODBC driver must be told it: the
+// driver runs outside Wine's file namespace there.
+std::string DriverPath(const std::string& windowsPath);
+
 // Whether the platform under test can hold a UNC share and a network drive of our making.
 bool CanMakeUncShare();
 bool CanMakeNetworkDrive(char letter);

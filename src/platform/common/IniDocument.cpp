@@ -93,6 +93,15 @@ std::optional<std::string> IniDocument::Find(std::string_view section, std::stri
   return StripQuotes(KeyEntry(lines_[at].text)->value);
 }
 
+std::vector<std::pair<std::string, std::string>> IniDocument::Entries(std::string_view section) const {
+  std::vector<std::pair<std::string, std::string>> entries;
+  std::size_t header = FindSection(section);
+  if (header == npos) return entries;
+  for (std::size_t i = header + 1, end = SectionEnd(header); i < end; ++i)
+    if (auto entry = KeyEntry(lines_[i].text)) entries.emplace_back(std::string(entry->key), StripQuotes(entry->value));
+  return entries;
+}
+
 void IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
   std::string entry = std::string(Trim(key)) + "=" + std::string(value);
   std::size_t header = FindSection(section);

@@ -15,6 +15,8 @@ class IniDocument {
   static IniDocument Parse(std::string_view bytes);
 
   std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+  // Every key of a section with its value, in file order.
+  std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
   void Set(std::string_view section, std::string_view key, std::string_view value);
   // True when something was removed.
   bool DeleteKey(std::string_view section, std::string_view key);

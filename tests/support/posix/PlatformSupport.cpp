@@ -70,6 +70,9 @@ void CopyProgram(const std::string& from, const std::string& to) {
 }
 
 std::string SleeperProgram() { return ZMW_SLEEPER; }
+std::string HostPath(const std::string& posixPath) { return posixPath; }
+// Our ODBC provider resolves Windows path texts itself.
+std::string DriverPath(const std::string& windowsPath) { return windowsPath; }
 
 bool CanMakeUncShare() { return true; }
 

@@ -47,14 +47,30 @@ std::unique_ptr<Child> StartChild(const std::string& program, const std::string&
 void CopyProgram(const std::string& from, const std::string& to) { WriteFile(to, ReadFile(from)); }
 
 // Under Wine the build tree is reached through drive Z:.
-std::string SleeperProgram() {
-  std::string path = ZMW_SLEEPER;
+std::string HostPath(const std::string& posixPath) {
+  std::string path = posixPath;
   if (!path.empty() && path[0] == '/') {
     for (char& c : path)
       if (c == '/') c = '\\';
     path = "Z:" + path;
   }
   return path;
+}
+
+std::string SleeperProgram() { return HostPath(ZMW_SLEEPER); }
+
+// Wine's odbc32 hands the text to the host's driver manager, which knows only POSIX paths.
+std::string DriverPath(const std::string& windowsPath) {
+  using UnixName = char*(CDECL*)(LPCWSTR);
+  auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!unixName) return windowsPath;
+  std::wstring wide(windowsPath.begin(), windowsPath.end());
+  char* name = unixName(wide.c_str());
+  if (!name) return windowsPath;
+  std::string result = name;
+  ::HeapFree(::GetProcessHeap(), 0, name);
+  return result;
 }
 
 bool CanMakeUncShare() { return false; }

@@ -1,0 +1,13 @@
+// Windows: OLE DB providers through ADO, everything else through ODBC.
+#include "db/Provider.h"
+#include "db/odbc/OdbcSource.h"
+#include "db/providers/win32/AdoSource.h"
+
+namespace zmw {
+
+std::unique_ptr<DataSource> CreateDataSource(const std::string& connectionText) {
+  if (NamesOleDbProvider(connectionText)) return CreateAdoSource();
+  return CreateOdbcSource();
+}
+
+}  // namespace zmw
