@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Sets up a demo installation (MaicoWin in C:\MAICOWIN, Zelvo in C:\ZELVO) in a fresh prefix
-# and runs the link's main job on it through the zelvomw command.
+# Sets up a demo installation in a fresh prefix (MaicoWin in C:\MAICOWIN with the stand-in
+# calculation server as MSERVER.EXE, Zelvo in C:\ZELVO with its SQLite database and a job of
+# two positions) and runs the link's main job on it: the MaicoWin calculation of the job,
+# through a separate MaicoWin process, into the job's accessory list.
 #   ZELVOMW_PREFIX  where the demo prefix goes (default: build/demo-prefix)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -8,24 +10,38 @@ root=$PWD
 
 bash scripts/setup.sh
 cmake -S . -B build/linux -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build/linux -j "$(nproc)" --target zelvomw_cmd zelvomw
+cmake --build build/linux -j "$(nproc)" --target zelvomw_cmd zelvomw maicowin_sim
 
 export ZELVOMW_PREFIX="${ZELVOMW_PREFIX:-$root/build/demo-prefix}"
 export ZELVOMW_UI="${ZELVOMW_UI:-batch}"
+export ZELVOMW_UI_LOG="${ZELVOMW_UI_LOG:-$ZELVOMW_PREFIX/ui.log}"
+bin="$root/build/linux/bin"
+c="$ZELVOMW_PREFIX/drive_c"
+
+# A stand-in MaicoWin of an earlier run must not answer for this one.
+pkill -f "$c/MAICOWIN/BIN/MSERVER.EXE" 2>/dev/null || true
 rm -rf "$ZELVOMW_PREFIX"
-mkdir -p "$ZELVOMW_PREFIX/drive_c/windows" "$ZELVOMW_PREFIX/dosdevices"
+mkdir -p "$c/windows" "$ZELVOMW_PREFIX/dosdevices"
 ln -s ../drive_c "$ZELVOMW_PREFIX/dosdevices/c:"
-cp -r samples/maicowin "$ZELVOMW_PREFIX/drive_c/MAICOWIN"
-cp -r samples/zelvo "$ZELVOMW_PREFIX/drive_c/ZELVO"
-cp samples/windows/ZELVO.INI "$ZELVOMW_PREFIX/drive_c/windows/ZELVO.INI"
-zelvomw="$root/build/linux/bin/zelvomw"
+cp -r samples/maicowin "$c/MAICOWIN"
+cp "$bin/maicowin-sim" "$c/MAICOWIN/BIN/MSERVER.EXE"
+cp -r samples/zelvo "$c/ZELVO"
+cp samples/windows/ZELVO.INI "$c/windows/ZELVO.INI"
+cp samples/db/ZELVOMW.XML "$c/ZELVO/ZELVOMW.XML"
+sqlite3 "$c/ZELVO/DB/ZELVO.DB" < samples/db/schema-sqlite.sql
+sqlite3 "$c/ZELVO/DB/ZELVO.DB" < samples/db/seed.sql
+"$bin/zelvomw" job make 'C:\ZELVO\JOBS\DEMO.MW' < samples/zelvo/JOBS/DEMO.jsonl
 
 echo "== demo prefix: $ZELVOMW_PREFIX"
 echo "== zelvomw ControllaInstallazioneMW (MaicoWin is in C:\\MAICOWIN: found without asking)"
-"$zelvomw" ControllaInstallazioneMW
+"$bin/zelvomw" ControllaInstallazioneMW
 echo "== zelvomw LanciaConfiguratoreMW (first configuration: the default keys are written)"
-"$zelvomw" LanciaConfiguratoreMW
-echo "== C:\\windows\\ZELVOMW.INI"
-tr -d '\r' < "$ZELVOMW_PREFIX/drive_c/windows/ZELVOMW.INI"
-echo "== C:\\ZELVO\\POET.CFG copied from MaicoWin's BIN folder:"
-tr -d '\r' < "$ZELVOMW_PREFIX/drive_c/ZELVO/POET.CFG"
+"$bin/zelvomw" LanciaConfiguratoreMW
+echo "== zelvomw LanciaCalcoloMW 'C:\\ZELVO\\JOBS\\DEMO.MW'"
+"$bin/zelvomw" LanciaCalcoloMW 'C:\ZELVO\JOBS\DEMO.MW'
+echo "== MaicoWin's request (C:\\MAICOWIN\\EXCH\\MWIMPORT.TXT):"
+tr -d '\r' < "$c/MAICOWIN/EXCH/MWIMPORT.TXT"
+echo "== the job's accessory list, C:\\ZELVO\\JOBS\\DEMO.FIT:"
+"$bin/zelvomw" job show 'C:\ZELVO\JOBS\DEMO.FIT'
+echo "== what the user saw ($ZELVOMW_UI_LOG):"
+cat "$ZELVOMW_UI_LOG"

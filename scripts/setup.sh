@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 mingw-w64-tools
   wine wine64 xvfb xauth
   nlohmann-json3-dev libcli11-dev libpugixml-dev libfreexl-dev
-  unixodbc-dev odbcinst libsqliteodbc
+  unixodbc-dev odbcinst libsqliteodbc sqlite3
 )
 
 missing=()

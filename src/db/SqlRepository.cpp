@@ -1,20 +1,53 @@
 #include "db/SqlRepository.h"
 
 #include <cstdio>
+#include <map>
+#include <optional>
 #include <vector>
 
 #include "base/Ini.h"
 #include "base/MwPath.h"
 #include "db/DbError.h"
 #include "db/StatementFile.h"
+#include "platform/Files.h"
 
 namespace zmw {
 
 SqlRepository::SqlRepository() : folder_(ReadZelvoIni("SYSTEM", "SQL_PATH")) {}
 
+namespace {
+
+// Statements already read, per file; a file whose size or time of change differs is read
+// again, so every change of the file is seen.
+struct CachedFile {
+  platform::FileStampValue stamp;
+  std::map<std::string, std::optional<std::string>> statements;
+};
+
+std::optional<std::string> CachedStatement(const std::string& path, const std::string& name) {
+  static std::map<std::string, CachedFile> files;
+  platform::FileStampValue stamp = platform::FileStamp(path);
+  if (stamp.size < 0) {
+    files.erase(path);
+    return std::nullopt;
+  }
+  CachedFile& file = files[path];
+  if (!(file.stamp == stamp)) {
+    file.stamp = stamp;
+    file.statements.clear();
+  }
+  auto found = file.statements.find(name);
+  if (found != file.statements.end()) return found->second;
+  std::optional<std::string> text = ReadStatementFromFile(path, name);
+  file.statements[name] = text;
+  return text;
+}
+
+}  // namespace
+
 int SqlRepository::GetStatement(const std::string& name, const std::string& fileName, const std::string& folder) {
   std::string path = MwPath(folder.empty() ? folder_ : folder).Append(fileName).Text();
-  std::optional<std::string> text = ReadStatementFromFile(path, name);
+  std::optional<std::string> text = CachedStatement(path, name);
   if (!text) throw DbError(kEPointer);
   statement_ = *text;
   return 1;

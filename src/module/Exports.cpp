@@ -9,6 +9,7 @@
 #include "base/Ini.h"
 #include "base/MwPath.h"
 #include "maicowin/MaicoWinConf.h"
+#include "module/Calculation.h"
 #include "module/Module.h"
 
 namespace {
@@ -48,15 +49,12 @@ int ZELVOMW_CALL LanciaConfiguratoreMW(void) {
 }
 
 int ZELVOMW_CALL LanciaCalcoloMW(const char* jobPath) {
-  return zmw::GuardExport(0, [&] {
-    (void)Text(jobPath);
-    return 0;  // the calculation cycle is not part of this build yet: nothing done
-  });
+  return zmw::GuardExport(0, [&] { return zmw::RunCalculation(Text(jobPath)); });
 }
 
 int ZELVOMW_CALL DebugLeggiMwExport(const char* jobName) {
   return zmw::GuardExport(0, [&] {
-    (void)Text(jobName);
+    zmw::ProcessExistingResult(Text(jobName));
     return 0;
   });
 }

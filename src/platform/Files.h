@@ -46,6 +46,15 @@ bool CreateFolder(const std::string& path);
 // Moves a finished file over its target, replacing it in one step.
 bool ReplaceFileWith(const std::string& source, const std::string& target);
 
+// Size and time of last change (nanoseconds since 1970), to tell whether a file changed since
+// it was last read.
+struct FileStampValue {
+  long long size = -1;
+  long long modified = 0;
+  bool operator==(const FileStampValue&) const = default;
+};
+FileStampValue FileStamp(const std::string& path);
+
 enum DriveKind { DriveUnknown = 0, DriveNoRoot = 1, DriveRemovable = 2, DriveFixed = 3,
                  DriveRemote = 4, DriveCdRom = 5, DriveRamDisk = 6 };
 // GetDriveTypeA of a root text such as "C:" or "C:\".

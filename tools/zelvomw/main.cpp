@@ -98,6 +98,11 @@ int main(int argc, char** argv) {
   show->add_option("file", jobFile, "the .MW or .FIT file")->required();
   bool showJob = false;
   show->callback([&showJob] { showJob = true; });
+  CLI::App* make = job->add_subcommand("make", "writes a job item file from JSON lines read from standard input");
+  std::string madeFile;
+  make->add_option("file", madeFile, "the .MW or .FIT file to write")->required();
+  bool makeJob = false;
+  make->callback([&makeJob] { makeJob = true; });
 
   try {
     app.parse(argc, argv);
@@ -108,6 +113,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (showJob) return zmw::tools::ShowJobFile(jobFile, std::cout, std::cerr);
+  if (makeJob) return zmw::tools::MakeJobFile(std::cin, madeFile, std::cerr);
   if (!chosen) return 2;
   return Call(*chosen, values[static_cast<std::size_t>(chosen - kExports)]);
 }

@@ -144,6 +144,15 @@ bool File::Close() {
   return ok;
 }
 
+FileStampValue FileStamp(const std::string& path) {
+  struct stat st;
+  FileStampValue stamp;
+  if (::stat(NativePath(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return stamp;
+  stamp.size = static_cast<long long>(st.st_size);
+  stamp.modified = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+  return stamp;
+}
+
 bool FindFirstExists(const std::string& path) {
   if (path.find_first_of("*?") != std::string::npos) return false;
   std::error_code ec;

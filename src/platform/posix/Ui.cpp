@@ -13,6 +13,7 @@
 #include "platform/Text.h"
 #include "platform/Ui.h"
 #include "platform/posix/Prefix.h"
+#include "platform/posix/UiLog.h"
 
 namespace zmw::platform {
 namespace {
@@ -22,12 +23,14 @@ std::string Env(const char* name) {
   return v ? v : "";
 }
 
-void Log(const nlohmann::ordered_json& entry) {
+void LogToFile(const nlohmann::ordered_json& entry) {
   std::string file = Env("ZELVOMW_UI_LOG");
   if (file.empty()) return;
   std::ofstream out(file, std::ios::app);
   out << entry.dump() << '\n';
 }
+
+void Log(const nlohmann::ordered_json& entry) { LogToFile(entry); }
 
 const char* OwnerName(Owner owner) {
   switch (owner) {
@@ -44,6 +47,11 @@ class Queue {
   Queue(const char* variable, std::string separators, bool mayNameFile)
       : variable_(variable), seps_(std::move(separators)), mayNameFile_(mayNameFile) {}
   bool Next(std::string& item) {
+    if (!Peek(item)) return false;
+    ++next_;
+    return true;
+  }
+  bool Peek(std::string& item) {
     std::string value = Env(variable_);
     if (value != source_) {
       source_ = value;
@@ -51,7 +59,7 @@ class Queue {
       next_ = 0;
     }
     if (next_ >= items_.size()) return false;
-    item = items_[next_++];
+    item = items_[next_];
     return true;
   }
 
@@ -173,6 +181,13 @@ class PosixUi final : public Ui {
 };
 
 }  // namespace
+
+namespace posix {
+void LogUi(const nlohmann::ordered_json& entry) { LogToFile(entry); }
+bool UseTerminal() { return zmw::platform::UseTerminal(); }
+bool NextScriptAction(std::string& action) { return Script().Next(action); }
+bool PeekScriptAction(std::string& action) { return Script().Peek(action); }
+}  // namespace posix
 
 Ui& PlatformUi() {
   static PosixUi ui;

@@ -68,6 +68,18 @@ bool File::Close() {
   return ok;
 }
 
+FileStampValue FileStamp(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  FileStampValue stamp;
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return stamp;
+  stamp.size = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  long long ticks = (static_cast<long long>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  stamp.modified = (ticks - 116444736000000000LL) * 100;  // from 100 ns since 1601
+  return stamp;
+}
+
 bool FindFirstExists(const std::string& path) {
   WIN32_FIND_DATAA data;
   win32::UniqueFind find(::FindFirstFileA(path.c_str(), &data));

@@ -1,0 +1,215 @@
+// Dialogs without a window system: the batch host runs a dialog's timers and takes its input
+// from ZELVOMW_UI_SCRIPT; the terminal host also shows a status line and a progress bar.
+// An interrupt (Ctrl-C) is a click on the dialog's cancel button.
+#include <poll.h>
+#include <signal.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <vector>
+
+#include "platform/Dialogs.h"
+#include "platform/Text.h"
+#include "platform/common/DialogTexts.h"
+#include "platform/posix/UiLog.h"
+
+namespace zmw::platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Json = nlohmann::ordered_json;
+
+volatile std::sig_atomic_t interrupted = 0;
+void OnInterrupt(int) { interrupted = 1; }
+
+// While a modal dialog runs, an interrupt clicks its cancel button instead of ending the program.
+class InterruptAsCancel {
+ public:
+  InterruptAsCancel() {
+    struct sigaction action = {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, &previous_);
+  }
+  ~InterruptAsCancel() { ::sigaction(SIGINT, &previous_, nullptr); }
+
+ private:
+  struct sigaction previous_;
+};
+
+struct Timer {
+  unsigned interval;
+  Clock::time_point due;
+};
+
+struct Control {
+  std::string text;
+  bool enabled = true;
+  int check = 0;
+  long low = 0, high = 100, position = 0, step = 10;
+};
+
+class PosixDialog final : public DialogWindow {
+ public:
+  PosixDialog(int templateId, DialogEvents& events) : id_(templateId), events_(events) {}
+
+  int RunModal() override {
+    InterruptAsCancel guard;
+    interrupted = 0;
+    Log({{"kind", "dialog"}, {"template", id_}, {"event", "start"}});
+    events_.OnInitDialog();
+    auto sleepUntil = Clock::now();
+    while (!ended_) {
+      auto now = Clock::now();
+      if (interrupted) {
+        interrupted = 0;
+        Log({{"kind", "dialog"}, {"template", id_}, {"event", "interrupt"}});
+        events_.OnCommand(events_.CancelControl());
+        continue;
+      }
+      if (now >= sleepUntil && RunScriptAction(sleepUntil)) continue;
+      for (auto& [timerId, timer] : timers_) {
+        if (ended_) break;
+        if (now >= timer.due) {
+          timer.due = now + std::chrono::milliseconds(timer.interval);
+          events_.OnTimer(timerId);
+          break;  // the handler may have changed the timers
+        }
+      }
+      if (ended_) break;
+      ShowStatus();
+      auto wake = now + std::chrono::milliseconds(50);
+      for (auto& [timerId, timer] : timers_)
+        if (timer.due < wake) wake = timer.due;
+      if (sleepUntil > now && sleepUntil < wake) wake = sleepUntil;
+      auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now()).count();
+      if (wait > 0) ::poll(nullptr, 0, int(wait));
+    }
+    if (UseTerminalOutput()) std::cerr << "\r\033[K" << std::flush;
+    Log({{"kind", "dialog"}, {"template", id_}, {"event", "end"}, {"result", result_}});
+    return result_;
+  }
+
+  bool ShowModeless() override {
+    Log({{"kind", "dialog"}, {"template", id_}, {"event", "start"}, {"modeless", true}});
+    events_.OnInitDialog();
+    return true;
+  }
+
+  void EndModal(int result) override {
+    result_ = result;
+    ended_ = true;
+  }
+
+  void Destroy() override {
+    if (destroyed_) return;
+    destroyed_ = true;
+    if (!ended_) {
+      ended_ = true;
+      result_ = 2;  // a dialog whose window goes away has not ended with OK
+    }
+    timers_.clear();
+    if (UseTerminalOutput() && progress_) std::cerr << std::endl;
+    Log({{"kind", "dialog"}, {"template", id_}, {"event", "destroy"}});
+  }
+
+  unsigned StartTimer(unsigned id, unsigned milliseconds) override {
+    timers_[id] = {milliseconds, Clock::now() + std::chrono::milliseconds(milliseconds)};
+    return id;
+  }
+
+  void StopTimer(unsigned id) override { timers_.erase(id); }
+
+  void SetControlText(int control, const std::string& text) override { controls_[control].text = text; }
+  std::string ControlText(int control) override { return controls_[control].text; }
+  void EnableControl(int control, bool enabled) override { controls_[control].enabled = enabled; }
+  bool IsControlEnabled(int control) override { return controls_[control].enabled; }
+  void SetCheck(int control, int state) override { controls_[control].check = state; }
+  int Check(int control) override { return controls_[control].check; }
+
+  std::intptr_t SendControlMessage(int control, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    Control& c = controls_[control];
+    std::intptr_t previous = c.position;
+    const char* name = "";
+    switch (message) {
+      case kPbmSetRange: c.low = lParam & 0xFFFF; c.high = (lParam >> 16) & 0xFFFF; name = "PBM_SETRANGE"; previous = 0; break;
+      case kPbmSetStep: previous = c.step; c.step = long(wParam); name = "PBM_SETSTEP"; break;
+      case kPbmStepIt: c.position += c.step; if (c.position > c.high) c.position = c.low; name = "PBM_STEPIT"; break;
+      case kPbmSetPos: c.position = long(wParam); name = "PBM_SETPOS"; break;
+      default: return 0;
+    }
+    progress_ = true;
+    Log({{"kind", "progress"}, {"template", id_}, {"control", control}, {"message", name},
+         {"wParam", wParam}, {"lParam", lParam}, {"position", c.position}});
+    if (UseTerminalOutput()) {
+      long span = c.high > c.low ? c.high - c.low : 1;
+      int filled = int(30 * (c.position - c.low) / span);
+      if (filled < 0) filled = 0;
+      std::cerr << "\r" << Cp1252ToUtf8(DialogStaticText(id_)) << " [" << std::string(std::size_t(filled), '#')
+                << std::string(std::size_t(30 - filled > 0 ? 30 - filled : 0), ' ') << "]" << std::flush;
+    }
+    return previous;
+  }
+
+ private:
+  static bool UseTerminalOutput() { return posix::UseTerminal(); }
+
+  static void Log(const Json& entry) { posix::LogUi(entry); }
+
+  void ShowStatus() {
+    if (!UseTerminalOutput()) return;
+    std::cerr << "\r" << Cp1252ToUtf8(DialogStaticText(id_)) << "  (Ctrl-C = Annulla)" << std::flush;
+  }
+
+  // "click <id>", "set <id> <text>", "check <id> <0|1>" and "sleep <ms>" act on the dialog
+  // that runs; anything else is left for whatever asks next.
+  bool RunScriptAction(Clock::time_point& sleepUntil) {
+    if (UseTerminalOutput()) return false;
+    std::string action;
+    if (!posix::PeekScriptAction(action)) return false;
+    std::string verb = action.substr(0, action.find(' '));
+    std::string rest = action.size() > verb.size() ? action.substr(verb.size() + 1) : "";
+    if (verb != "click" && verb != "set" && verb != "check" && verb != "sleep") return false;
+    posix::NextScriptAction(action);
+    Log({{"kind", "script"}, {"template", id_}, {"action", action}});
+    int number = std::atoi(rest.c_str());
+    if (verb == "sleep") {
+      sleepUntil = Clock::now() + std::chrono::milliseconds(number);
+    } else if (verb == "click") {
+      events_.OnCommand(number);
+    } else {
+      std::string value = rest.find(' ') == std::string::npos ? "" : rest.substr(rest.find(' ') + 1);
+      if (verb == "set") controls_[number].text = Utf8ToCp1252(value);
+      else controls_[number].check = std::atoi(value.c_str());
+    }
+    return true;
+  }
+
+  int id_;
+  DialogEvents& events_;
+  std::map<unsigned, Timer> timers_;
+  std::map<int, Control> controls_;
+  bool ended_ = false;
+  bool destroyed_ = false;
+  bool progress_ = false;
+  int result_ = 0;
+};
+
+class PosixDialogHost final : public DialogHost {
+ public:
+  std::unique_ptr<DialogWindow> MakeWindow(int templateId, DialogEvents& events) override {
+    return std::make_unique<PosixDialog>(templateId, events);
+  }
+};
+
+}  // namespace
+
+DialogHost& PlatformDialogHost() {
+  static PosixDialogHost host;
+  return host;
+}
+
+}  // namespace zmw::platform
