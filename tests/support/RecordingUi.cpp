@@ -5,6 +5,7 @@ namespace zmw::test {
 int RecordingUi::ShowMessage(platform::Owner owner, const std::string& text,
                              const std::string& caption, unsigned style) {
   messages.push_back({owner, text, caption, style});
+  if (whileShowing) whileShowing(messages.back());
   if (messageAnswers.empty()) return platform::DefaultResultOf(style);
   int answer = messageAnswers.front();
   messageAnswers.pop_front();

@@ -1,6 +1,7 @@
 // The UI of the tests: remembers every box, beep and browser, answers from queues.
 #pragma once
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ class RecordingUi : public platform::Ui {
   std::vector<unsigned> beeps;
   std::vector<std::string> browseTitles;
 
+  // Runs while a box is open, as the platform's message loop would run timers.
+  std::function<void(const ShownMessage&)> whileShowing;
   std::deque<int> messageAnswers;          // empty: the box's default button
   std::deque<std::string> browseAnswers;   // empty text, or none left: the user cancels
 };

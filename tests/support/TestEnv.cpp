@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "base/FileNames.h"
+#include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
 
@@ -59,10 +60,13 @@ void CleanMachine::SetUp() {
   RemoveTree(scratch_);
   MakeFolders(scratch_);
   platform::SetUi(&ui);
+  platform::SetDialogHost(&dialogs);
 }
 
 void CleanMachine::TearDown() {
   platform::SetUi(nullptr);
+  platform::SetDialogHost(nullptr);
+  EndProgramsUnder("C:\\");
   RemoveTree(scratch_);
   RemoveTree("C:\\MAICOWIN");
   std::error_code ec;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "support/RecordingDialogs.h"
 #include "support/RecordingUi.h"
 
 namespace zmw::test {
@@ -22,10 +23,14 @@ class Child {
 };
 // Starts the program at a Windows path text with one argument.
 std::unique_ptr<Child> StartChild(const std::string& program, const std::string& argument);
+// Ends every program started from below the folder (a Windows path text).
+void EndProgramsUnder(const std::string& folder);
 // Copies a program so that it can run under another name.
 void CopyProgram(const std::string& from, const std::string& to);
 // The sleeper program's path as a Windows path text.
 std::string SleeperProgram();
+// The stand-in MaicoWin's path as a Windows path text.
+std::string SimulatorProgram();
 
 // A file of the source tree (a POSIX path) as a path text this platform's programs can open.
 std::string HostPath(const std::string& posixPath);
@@ -58,6 +63,7 @@ class CleanMachine : public ::testing::Test {
   std::string ZelvoIniPath() const;
 
   RecordingUi ui;
+  RecordingDialogHost dialogs;
 
  private:
   std::string scratch_;

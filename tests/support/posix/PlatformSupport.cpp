@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "platform/Files.h"
 #include "support/TestEnv.h"
@@ -70,6 +71,28 @@ void CopyProgram(const std::string& from, const std::string& to) {
 }
 
 std::string SleeperProgram() { return ZMW_SLEEPER; }
+std::string SimulatorProgram() { return ZMW_SIMULATOR; }
+
+void EndProgramsUnder(const std::string& folder) {
+  std::error_code ec;
+  std::string root = fs::weakly_canonical(platform::NativePath(folder), ec).string();
+  if (root.empty()) return;
+  std::vector<fs::path> killed;
+  for (fs::directory_iterator it("/proc", ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::error_code linkError;
+    std::string exe = fs::read_symlink(it->path() / "exe", linkError).string();
+    if (!linkError && exe.rfind(root + "/", 0) == 0) {
+      ::kill(std::stoi(name), SIGKILL);
+      killed.push_back(it->path() / "exe");
+    }
+  }
+  // Gone means gone for the next test's process walk too.
+  for (const fs::path& exe : killed)
+    for (int i = 0; i < 500 && fs::exists(fs::symlink_status(exe, ec)) && !fs::read_symlink(exe, ec).empty(); ++i)
+      ::usleep(2000);
+}
 std::string HostPath(const std::string& posixPath) { return posixPath; }
 // Our ODBC provider resolves Windows path texts itself.
 std::string DriverPath(const std::string& windowsPath) { return windowsPath; }

@@ -58,6 +58,11 @@ std::string HostPath(const std::string& posixPath) {
 }
 
 std::string SleeperProgram() { return HostPath(ZMW_SLEEPER); }
+std::string SimulatorProgram() { return HostPath(ZMW_SIMULATOR); }
+
+// Programs that a test started end with the quit message or their idle time; the test run
+// ends Wine's server when it is done.
+void EndProgramsUnder(const std::string&) {}
 
 // Wine's odbc32 hands the text to the host's driver manager, which knows only POSIX paths.
 std::string DriverPath(const std::string& windowsPath) {

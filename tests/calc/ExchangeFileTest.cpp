@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include "calc/ExchangeFile.h"
+#include "platform/Profile.h"
+#include "support/TestEnv.h"
+
+namespace zmw {
+namespace {
+
+struct BackupCase {
+  const char* path;
+  const char* backup;
+};
+
+class BackupName : public ::testing::TestWithParam<BackupCase> {};
+
+TEST_P(BackupName, IsFolderTitleAndBak) { EXPECT_EQ(ExchangeFile::BackupPath(GetParam().path), GetParam().backup); }
+
+INSTANTIATE_TEST_SUITE_P(Table, BackupName,
+                         ::testing::Values(BackupCase{"C:\\MW\\EXP\\RISULT.TXT", "C:\\MW\\EXP\\RISULT.BAK"},
+                                           BackupCase{"C:\\MW\\RES", "C:\\MW\\RES.BAK"},
+                                           BackupCase{"C:\\A.B\\RES", "C:\\A.B\\RES.BAK"},
+                                           BackupCase{"C:\\MW\\R.OLD.TXT", "C:\\MW\\R.OLD.BAK"},
+                                           BackupCase{"RES.TXT", "\\RES.BAK"}));
+
+class Exchange : public test::CleanMachine {
+ protected:
+  void SetUp() override {
+    test::CleanMachine::SetUp();
+    platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", "C:\\MAICOWIN\\");
+    Names("C:\\MAICOWIN\\EXCH\\RESULT.TXT", "C:\\MAICOWIN\\EXCH\\REQUEST.TXT");
+    test::MakeFolders("C:\\MAICOWIN\\EXCH");
+  }
+  void Names(const std::string& result, const std::string& request) {
+    test::WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI",
+                    "[EXPORT-IMPORT]\r\nEXPORT=" + result + "\r\nIMPORT=" + request + "\r\n");
+  }
+};
+
+TEST_F(Exchange, ResultBackupReplacesTheOldOneThenTheResultGoes) {
+  test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.BAK", "older backup, longer than the result");
+  test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.TXT", "result");
+  ExchangeFile result(ExchangeFile::Result);
+  EXPECT_EQ(result.Backup(), 1);
+  EXPECT_EQ(test::ReadFile("C:\\MAICOWIN\\EXCH\\RESULT.BAK"), "result");
+  EXPECT_EQ(result.Remove(), 1);
+  EXPECT_FALSE(test::FileExists("C:\\MAICOWIN\\EXCH\\RESULT.TXT"));
+  EXPECT_EQ(result.Remove(), 0);
+}
+
+TEST_F(Exchange, WithoutAResultTheOldBackupStays) {
+  test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.BAK", "older backup");
+  ExchangeFile result(ExchangeFile::Result);
+  EXPECT_EQ(result.Backup(), 1);
+  EXPECT_EQ(result.Remove(), 0);
+  EXPECT_EQ(test::ReadFile("C:\\MAICOWIN\\EXCH\\RESULT.BAK"), "older backup");
+}
+
+TEST_F(Exchange, SharedTitleLeavesTheRequestThenTheResultInTheBackup) {
+  Names("C:\\MAICOWIN\\EXCH\\MW.OUT", "C:\\MAICOWIN\\EXCH\\MW.IN");
+  test::WriteFile("C:\\MAICOWIN\\EXCH\\MW.OUT", "previous result");
+  ExchangeFile(ExchangeFile::Result).Backup();
+  ExchangeFile(ExchangeFile::Result).Remove();
+  EXPECT_EQ(test::ReadFile("C:\\MAICOWIN\\EXCH\\MW.BAK"), "previous result");
+  test::WriteFile("C:\\MAICOWIN\\EXCH\\MW.IN", "request");
+  ExchangeFile(ExchangeFile::Request).Backup();
+  EXPECT_EQ(test::ReadFile("C:\\MAICOWIN\\EXCH\\MW.BAK"), "request");
+  test::WriteFile("C:\\MAICOWIN\\EXCH\\MW.OUT", "new result");
+  ExchangeFile(ExchangeFile::Result).Backup();
+  EXPECT_EQ(ExchangeFile(ExchangeFile::Result).Remove(), 1);
+  EXPECT_EQ(test::ReadFile("C:\\MAICOWIN\\EXCH\\MW.BAK"), "new result");
+  EXPECT_EQ(ExchangeFile(ExchangeFile::Request).Remove(), 1) << "removing is the caller's choice";
+}
+
+TEST_F(Exchange, NoKeysMeanNothingToDo) {
+  test::WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI", "[EXPORT-IMPORT]\r\n");
+  ExchangeFile result(ExchangeFile::Result);
+  EXPECT_EQ(result.Path(), "");
+  EXPECT_EQ(result.Backup(), 1);
+  EXPECT_EQ(result.Remove(), 0);
+}
+
+}  // namespace
+}  // namespace zmw
