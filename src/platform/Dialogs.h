@@ -9,7 +9,7 @@
 namespace zmw::platform {
 
 // Progress bar messages, with the platform's values.
-enum : unsigned { kPbmSetRange = 0x401, kPbmSetPos = 0x402, kPbmStepIt = 0x405, kPbmSetStep = 0x404 };
+enum : unsigned { kPbmSetRange = 0x401, kPbmSetPos = 0x402, kPbmSetStep = 0x404, kPbmStepIt = 0x405, kPbmGetPos = 0x408 };
 
 class DialogEvents {
  public:

@@ -40,6 +40,9 @@ std::string SourceFile(const std::string& relative);
 // driver runs outside Wine's file namespace there.
 std::string DriverPath(const std::string& windowsPath);
 
+// Whether the Windows build runs under Wine, whose controls differ from Windows' in places.
+bool UnderWine();
+
 // Whether the platform under test can hold a UNC share and a network drive of our making.
 bool CanMakeUncShare();
 bool CanMakeNetworkDrive(char letter);

@@ -139,6 +139,7 @@ class PosixDialog final : public DialogWindow {
       case kPbmSetStep: previous = c.step; c.step = long(wParam); name = "PBM_SETSTEP"; break;
       case kPbmStepIt: c.position += c.step; if (c.position > c.high) c.position = c.low; name = "PBM_STEPIT"; break;
       case kPbmSetPos: c.position = long(wParam); name = "PBM_SETPOS"; break;
+      case kPbmGetPos: return c.position;
       default: return 0;
     }
     progress_ = true;

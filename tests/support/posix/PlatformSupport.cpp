@@ -98,6 +98,7 @@ std::string HostPath(const std::string& posixPath) { return posixPath; }
 std::string DriverPath(const std::string& windowsPath) { return windowsPath; }
 
 bool CanMakeUncShare() { return true; }
+bool UnderWine() { return false; }
 
 bool CanMakeNetworkDrive(char letter) {
   fs::path root = std::getenv("ZELVOMW_PREFIX");

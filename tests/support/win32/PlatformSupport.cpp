@@ -79,6 +79,7 @@ std::string DriverPath(const std::string& windowsPath) {
 }
 
 bool CanMakeUncShare() { return false; }
+bool UnderWine() { return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
 bool CanMakeNetworkDrive(char) { return false; }
 
 }  // namespace zmw::test
