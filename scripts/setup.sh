@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  googletest libgtest-dev libgmock-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 mingw-w64-tools
   wine wine64 xvfb xauth
   nlohmann-json3-dev libcli11-dev libpugixml-dev libfreexl-dev
