@@ -33,6 +33,14 @@ for line in 'FILEVERSION 1, 8, 0, 0' 'PRODUCTVERSION 1, 8, 0, 0' 'BLOCK "041004b
   grep -qF "$line" <<<"$version" || fail "version block lacks: $line"
 done
 
+# The dialog templates of the calculation, as the host's users know them.
+for line in '1002 DIALOG 0, 0, 270, 53' 'CTEXT "MaicoWin sta calcolando. Attendere...", 1006, 21, 14, 236, 11' \
+            'PUSHBUTTON "Annulla", 1018, 99, 29, 70, 16' '1003 DIALOG 0, 0, 242, 39' \
+            'CTEXT "Scrittura della lista accessori", 1008, 41, 7, 159, 10' 'CAPTION "ZELVO - Collegamento MaicoWin"'; do
+  grep -qF "$line" <<<"$version" || fail "dialog templates lack: $line"
+done
+grep -qE 'CONTROL "", 1007, "(msctls|MSCTLS)_(progress32|PROGRESS32)", 0x50800000, 20, 20, 201, 11' <<<"$version" || fail "no progress bar 1007"
+
 imports=$(i686-w64-mingw32-objdump -p "$dll" | awk '/DLL Name:/ {print toupper($3)}' | sort -u | tr '\n' ' ')
 for d in $imports; do
   case "$d" in
