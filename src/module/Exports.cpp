@@ -11,6 +11,7 @@
 #include "maicowin/MaicoWinConf.h"
 #include "module/Calculation.h"
 #include "module/Module.h"
+#include "order/Ordine2Mw.h"
 
 namespace {
 
@@ -61,7 +62,8 @@ int ZELVOMW_CALL DebugLeggiMwExport(const char* jobName) {
 
 int ZELVOMW_CALL Ordine2Mw(const char* orderId, const char* firstCode, const char* secondCode) {
   return zmw::GuardExport(0, [&] {
-    (void)Text(orderId), (void)Text(firstCode), (void)Text(secondCode);
+    zmw::COrdine2Mw order(Text(orderId), Text(firstCode), Text(secondCode));
+    order.Run();
     return 0;
   });
 }

@@ -40,6 +40,10 @@ std::string SourceFile(const std::string& relative);
 // driver runs outside Wine's file namespace there.
 std::string DriverPath(const std::string& windowsPath);
 
+// Makes the file at the path one that opens but takes no bytes (a full disk); false where the
+// platform cannot.
+bool MakeFullDiskFile(const std::string& path);
+
 // Whether the Windows build runs under Wine, whose controls differ from Windows' in places.
 bool UnderWine();
 

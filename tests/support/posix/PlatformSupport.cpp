@@ -100,6 +100,12 @@ std::string DriverPath(const std::string& windowsPath) { return windowsPath; }
 bool CanMakeUncShare() { return true; }
 bool UnderWine() { return false; }
 
+bool MakeFullDiskFile(const std::string& path) {
+  std::error_code ec;
+  fs::create_symlink("/dev/full", platform::NativePath(path), ec);
+  return !ec;
+}
+
 bool CanMakeNetworkDrive(char letter) {
   fs::path root = std::getenv("ZELVOMW_PREFIX");
   fs::create_directories(root / "drive_n");

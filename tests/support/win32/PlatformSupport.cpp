@@ -79,6 +79,7 @@ std::string DriverPath(const std::string& windowsPath) {
 }
 
 bool CanMakeUncShare() { return false; }
+bool MakeFullDiskFile(const std::string&) { return false; }
 bool UnderWine() { return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
 bool CanMakeNetworkDrive(char) { return false; }
 

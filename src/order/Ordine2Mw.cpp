@@ -1,0 +1,139 @@
+#include "order/Ordine2Mw.h"
+
+#include "base/Ini.h"
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "db/RecordAccess.h"
+#include "db/SqlRepository.h"
+#include "maicowin/MaicoWinConf.h"
+#include "platform/Ui.h"
+
+namespace zmw {
+namespace {
+
+constexpr const char* kHeaderFormat = "%-2.2s%-15.15s%-6.6s%-8.8s%-65.65s%-8.8s%-1.1s%-1.1s%-28.28s%-28.28s\n";
+constexpr const char* kLineFormat = "%-2.2s%-15.15s%-5.5d%-13.13s%-11.11ld%-13.13d%-5.5d%-5.5d%-65.65s%-65.65s\n";
+
+std::string TextOf(const Variant& v) { return v.IsNull() ? std::string() : VariantToText(v); }
+
+// The order file is finished beside its place and then put there in one step.
+std::string WorkingFile(const std::string& path) { return path + ".~new"; }
+
+void ShowDatabaseError(const DbError& e) { ShowComError("ExportClsForFittings", e.Code(), e.Description(), "Oltrex"); }
+
+}  // namespace
+
+COrdine2Mw::COrdine2Mw(std::string orderId, std::string firstCode, std::string secondCode)
+    : firstCode_(std::move(firstCode)), secondCode_(std::move(secondCode)), orderId_(std::move(orderId)) {}
+
+COrdine2Mw::~COrdine2Mw() {
+  // A run that ended early leaves no half-written file behind.
+  if (output_) {
+    output_.Close();
+    platform::RemoveFile(WorkingFile(outputPath_));
+  }
+}
+
+int COrdine2Mw::Run() {
+  std::string folder = ReadZelvoIni("SYSTEM", "TMP_PATH", 260);
+  if (folder.empty()) return 0;
+  MaicoWinConf conf;
+  conf.ReadCustomerCode(customerCode_);
+  SetOutputPath(folder + "\\KB" + customerCode_ + ".TXT");
+  TheZelvoDb().Open("");
+  OpenOutput();
+  WriteHeader();
+  WriteLines();
+  CloseOutput();
+  TheZelvoDb().Close();
+  return 0;
+}
+
+// When the file cannot be made the user is told once; the writers still run their queries,
+// so database errors are shown too, but they write nothing.
+bool COrdine2Mw::OpenOutput() {
+  output_ = platform::File::Open(WorkingFile(outputPath_), "wt");
+  if (!output_) ReportWriteFailure();
+  return static_cast<bool>(output_);
+}
+
+bool COrdine2Mw::CloseOutput() {
+  if (!output_) return false;
+  if (!output_.Close()) {
+    ReportWriteFailure();
+    platform::RemoveFile(WorkingFile(outputPath_));
+    return true;
+  }
+  if (!platform::ReplaceFileWith(WorkingFile(outputPath_), outputPath_)) {
+    ReportWriteFailure();
+    platform::RemoveFile(WorkingFile(outputPath_));
+  }
+  return true;
+}
+
+void COrdine2Mw::ReportWriteFailure() {
+  platform::Ui& ui = platform::CurrentUi();
+  ui.Beep(0);
+  ui.ShowMessage(platform::Owner::Active, "Impossibile scrivere sul file di output.", "ERRORE",
+                 platform::kMbOk | platform::kMbIconHand);
+}
+
+void COrdine2Mw::WriteRecord(const std::string& record) {
+  if (!output_) return;
+  if (!output_.Puts(record)) ReportWriteFailure();
+}
+
+void COrdine2Mw::WriteHeader() {
+  ConnectionHolder& db = TheZelvoDb();
+  try {
+    SqlRepository repository;
+    repository.GetStatement("GET_EXP_ORDINE", kStatementFile, "");
+    RecordSource& pass = OpenRecordPass(db, FormatStatement(repository.Text(), {orderId_}));
+    if (pass.AtEnd()) {
+      CloseRecordPass(db);
+      return;
+    }
+    pass.MoveFirst();
+    std::string delivery = ToYyyymmdd(TextOf(pass.Field("DataConsegna")));
+    std::string compiled = ToYyyymmdd(TextOf(pass.Field("DataCompilazione")));
+    WriteRecord(FormatStatement(kHeaderFormat, {std::string("AK"), orderId_, customerCode_, delivery, std::string(),
+                                                compiled, firstCode_.substr(0, 1), secondCode_.substr(0, 1),
+                                                std::string(), std::string()}));
+  } catch (const DbError& e) {
+    ShowDatabaseError(e);
+  }
+}
+
+void COrdine2Mw::WriteLines() {
+  ConnectionHolder& db = TheZelvoDb();
+  try {
+    SqlRepository repository;
+    repository.GetStatement("GET_EXP_ORDINE_DETT", kStatementFile, "");
+    RecordSource& pass = OpenRecordPass(db, FormatStatement(repository.Text(), {orderId_}));
+    if (pass.AtEnd()) {
+      CloseRecordPass(db);
+      return;
+    }
+    std::int32_t line = 0;
+    for (pass.MoveFirst(); !pass.AtEnd(); pass.MoveNext()) {
+      std::string code = TextOf(pass.Field("Codice"));
+      Variant quantity = pass.Field("QtaOrdinata");
+      std::int32_t ordered = VariantToLong(quantity.IsNull() ? Variant::R8(0.0) : quantity);
+      ++line;
+      WriteRecord(FormatStatement(kLineFormat, {std::string("AP"), orderId_, line, code, ordered, std::int32_t(0),
+                                                std::int32_t(0), std::int32_t(0), std::string(), std::string()}));
+    }
+  } catch (const DbError& e) {
+    ShowDatabaseError(e);
+  }
+}
+
+// dd/mm/yyyy by character positions: 25/12/2008 gives 20081225. A text too short to hold a
+// date gives nothing, which the record fills with blanks.
+std::string COrdine2Mw::ToYyyymmdd(const std::string& date) {
+  if (date.size() < 6) return "";
+  auto part = [&](std::size_t from, std::size_t length) { return from < date.size() ? date.substr(from, length) : ""; };
+  return part(6, 4) + part(3, 2) + part(0, 2);
+}
+
+}  // namespace zmw
