@@ -27,8 +27,8 @@ cp -r samples/maicowin "$c/MAICOWIN"
 cp "$bin/maicowin-sim" "$c/MAICOWIN/BIN/MSERVER.EXE"
 cp -r samples/zelvo "$c/ZELVO"
 cp samples/windows/ZELVO.INI "$c/windows/ZELVO.INI"
-cp samples/db/ZELVOMW.XML "$c/ZELVO/ZELVOMW.XML"
-sqlite3 "$c/ZELVO/DB/ZELVO.DB" < samples/db/schema-sqlite.sql
+cp samples/db/sqlite/ZELVOMW.XML "$c/ZELVO/ZELVOMW.XML"
+sqlite3 "$c/ZELVO/DB/ZELVO.DB" < samples/db/sqlite/schema.sql
 sqlite3 "$c/ZELVO/DB/ZELVO.DB" < samples/db/seed.sql
 "$bin/zelvomw" job make 'C:\ZELVO\JOBS\DEMO.MW' < samples/zelvo/JOBS/DEMO.jsonl
 

@@ -9,6 +9,7 @@ packages=(
   wine wine64 xvfb xauth
   nlohmann-json3-dev libcli11-dev libpugixml-dev libfreexl-dev
   unixodbc-dev odbcinst libsqliteodbc sqlite3
+  mariadb-server mariadb-client odbc-mariadb
 )
 
 missing=()

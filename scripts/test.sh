@@ -13,6 +13,14 @@ bash scripts/setup.sh
 
 step() { printf '\n=== %s\n' "$*"; }
 
+step "MariaDB server for the server-database tests"
+port=33761
+while (echo >/dev/tcp/127.0.0.1/$port) 2>/dev/null; do port=$((port + 1)); done
+export ZELVOMW_TEST_MARIADB
+ZELVOMW_TEST_MARIADB=$(bash scripts/mariadb.sh start build/mariadb "$port" | tail -n 1)
+trap 'bash scripts/mariadb.sh stop build/mariadb' EXIT
+echo "MariaDB on 127.0.0.1:$port"
+
 step "Linux build"
 cmake -S . -B build/linux -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/linux -j "$jobs"

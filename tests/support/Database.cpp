@@ -1,52 +1,100 @@
 #include "support/Database.h"
 
+#include <cstdlib>
+
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/RecordAccess.h"
 #include "platform/Profile.h"
 
 namespace zmw::test {
+namespace {
 
-std::string HostDatabase::ConnectionText(const std::string& windowsPath) const {
-  return "Driver=SQLite3;Database=" + DriverPath(windowsPath) + ";JournalMode=WAL;SyncPragma=NORMAL;";
+std::string ServerText() {
+  const char* text = std::getenv("ZELVOMW_TEST_MARIADB");
+  return text ? text : "";
+}
+
+void RunScript(ConnectionHolder& connection, const std::string& script) {
+  std::string statement;
+  for (char c : script) {
+    statement += c;
+    if (c != ';') continue;
+    for (std::size_t comment; (comment = statement.find("--")) != std::string::npos;) {
+      std::size_t end = statement.find('\n', comment);
+      statement.erase(comment, end == std::string::npos ? std::string::npos : end - comment);
+    }
+    ExecuteNoRecords(connection, statement);
+    statement.clear();
+  }
+}
+
+}  // namespace
+
+std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
+  return info.param == Backend::Sqlite ? "SQLite" : "MariaDB";
+}
+
+std::string HostDatabase::ConnectionText(const std::string& name) const {
+  if (Which() == Backend::MariaDb) return ServerText() + "Database=" + name + ";";
+  return "Driver=SQLite3;Database=" + DriverPath(name) + ";JournalMode=WAL;SyncPragma=NORMAL;";
 }
 
 void HostDatabase::SetUp() {
   CleanMachine::SetUp();
-  CreateDatabase(DatabaseFile(), true);
-  WriteFile(Scratch() + "\\ZELVOMW.XML", ReadFile(SourceFile("samples/db/ZELVOMW.XML")));
+  static int counter = 0;
+  database_ = Which() == Backend::Sqlite ? DatabaseFile()
+                                         : "zt_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                               "_" + std::to_string(std::rand() % 100000) + "_" + std::to_string(++counter);
+  CreateDatabase(database_, true);
+  const char* folder = Which() == Backend::Sqlite ? "samples/db/sqlite/" : "samples/db/mariadb/";
+  WriteFile(Scratch() + "\\ZELVOMW.XML", ReadFile(SourceFile(std::string(folder) + "ZELVOMW.XML")));
   platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "START_PATH", Scratch().c_str());
   platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "SQL_PATH", Scratch().c_str());
-  platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "DB_FILE", DriverPath(DatabaseFile()).c_str());
-  WriteFile(Scratch() + "\\ZelvoDbConn.ini",
-            "[ZELVO]\r\nCONN_STRING=Driver=SQLite3;Database=[DB_FILE];JournalMode=WAL;SyncPragma=NORMAL;\r\n");
+  if (Which() == Backend::Sqlite) {
+    platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "DB_FILE", DriverPath(DatabaseFile()).c_str());
+    WriteFile(Scratch() + "\\ZelvoDbConn.ini",
+              "[ZELVO]\r\nCONN_STRING=Driver=SQLite3;Database=[DB_FILE];JournalMode=WAL;SyncPragma=NORMAL;\r\n");
+  } else {
+    platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "CONN_STR_ZELVO", "1");
+    WriteFile(Scratch() + "\\ZelvoDbConn.ini", "[ZELVOMYSQL]\r\nCONN_STRING=" + ConnectionText(database_) + "\r\n");
+  }
 }
 
 void HostDatabase::TearDown() {
   TheZelvoDb().Release();
   ui.messages.clear();
+  if (Which() == Backend::MariaDb && !database_.empty()) {
+    ZelvoDbConnection server;
+    if (server.Open(ServerText()) == 1) {
+      ExecuteNoRecords(server, "DROP DATABASE IF EXISTS " + database_);
+      server.Close();
+    }
+  }
   CleanMachine::TearDown();
 }
 
-void HostDatabase::CreateDatabase(const std::string& windowsPath, bool seed) {
-  ZelvoDbConnection connection;
-  ASSERT_EQ(connection.Open(ConnectionText(windowsPath)), 1);
-  std::string script = ReadFile(SourceFile("samples/db/schema-sqlite.sql"));
-  if (seed) script += ReadFile(SourceFile("samples/db/seed.sql"));
-  std::string statement;
-  for (char c : script) {
-    statement += c;
-    if (c == ';') {
-      std::size_t comment;
-      while ((comment = statement.find("--")) != std::string::npos)
-        statement.erase(comment, statement.find('\n', comment) - comment);
-      ExecuteNoRecords(connection, statement);
-      statement.clear();
-    }
+void HostDatabase::CreateDatabase(const std::string& name, bool seed) {
+  if (Which() == Backend::MariaDb) {
+    ZelvoDbConnection server;
+    ASSERT_EQ(server.Open(ServerText()), 1);
+    ExecuteNoRecords(server, "CREATE DATABASE " + name + " CHARACTER SET utf8mb4");
+    server.Close();
   }
+  ZelvoDbConnection connection;
+  ASSERT_EQ(connection.Open(ConnectionText(name)), 1);
+  const char* schema = Which() == Backend::Sqlite ? "samples/db/sqlite/schema.sql" : "samples/db/mariadb/schema.sql";
+  RunScript(connection, ReadFile(SourceFile(schema)));
+  if (seed) RunScript(connection, ReadFile(SourceFile("samples/db/seed.sql")));
   connection.Close();
 }
 
 void HostDatabase::Run(const std::string& statements) { ExecuteNoRecords(TheZelvoDb(), statements); }
+
+void AnyHostDatabase::SetUp() {
+  if (GetParam() == Backend::MariaDb && ServerText().empty())
+    GTEST_SKIP() << "no MariaDB server named in ZELVOMW_TEST_MARIADB";
+  HostDatabase::SetUp();
+}
 
 }  // namespace zmw::test

@@ -1,5 +1,7 @@
-// A host database of Zelvo in a test's scratch folder: SQLite through the real ODBC driver,
-// the sample schema and data, the sample ZELVOMW.XML and the INI keys that lead to them.
+// A host database of Zelvo for a test: SQLite in the test's scratch folder, or a database of
+// its own on the MariaDB server that ZELVOMW_TEST_MARIADB names (an ODBC connection text
+// without Database). Both through the real ODBC drivers, with the sample schema, data and
+// statement file, and the INI keys that lead the library to them.
 #pragma once
 #include <string>
 
@@ -7,16 +9,39 @@
 
 namespace zmw::test {
 
+enum class Backend { Sqlite, MariaDb };
+std::string BackendName(const ::testing::TestParamInfo<Backend>& info);
+
 class HostDatabase : public CleanMachine {
  protected:
   void SetUp() override;
   void TearDown() override;
-  // Creates a database file from the sample schema (and the seed data when asked).
-  void CreateDatabase(const std::string& windowsPath, bool seed);
+  virtual Backend Which() const { return Backend::Sqlite; }
+
+  // Creates a database of the backend (a Windows path for SQLite, a name on the server) from
+  // the sample schema, with the seed data when asked.
+  void CreateDatabase(const std::string& name, bool seed);
   // Runs statements on the shared connection, which must be open.
   void Run(const std::string& statements);
+  // The test's own database and the connection text that reaches it.
+  const std::string& DatabaseName() const { return database_; }
+  std::string ConnectionText(const std::string& name) const;
+  // SQLite only: the database file.
   std::string DatabaseFile() const { return Scratch() + "\\ZELVO.DB"; }
-  std::string ConnectionText(const std::string& windowsPath) const;
+
+ private:
+  std::string database_;
 };
+
+// For tests that run on each backend; MariaDB ones are skipped when no server is named.
+class AnyHostDatabase : public HostDatabase, public ::testing::WithParamInterface<Backend> {
+ protected:
+  void SetUp() override;
+  Backend Which() const override { return GetParam(); }
+};
+
+#define ZMW_ON_EVERY_BACKEND(suite) \
+  INSTANTIATE_TEST_SUITE_P(Backends, suite, ::testing::Values(test::Backend::Sqlite, test::Backend::MariaDb), \
+                           test::BackendName)
 
 }  // namespace zmw::test

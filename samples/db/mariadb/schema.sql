@@ -1,0 +1,50 @@
+-- Zelvo's host database, as far as ZelvoMW reads and writes it (MariaDB).
+CREATE TABLE Produttori (
+  PkId INTEGER PRIMARY KEY,
+  Nome VARCHAR(30) NOT NULL
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+CREATE TABLE Accessori (
+  Produttore VARCHAR(30) NOT NULL,
+  Produttore2 VARCHAR(30) NOT NULL,
+  Codice VARCHAR(30) NOT NULL,
+  Descrizione VARCHAR(100),
+  Categoria VARCHAR(30),
+  GruppoStampa VARCHAR(30),
+  UnMis INTEGER,
+  TempoMontaggio DOUBLE,
+  TempoLavorazione DOUBLE,
+  Costo DECIMAL(14,4),
+  CostoUnitario DECIMAL(14,4),
+  IdProduttore INTEGER,
+  AccettaTratt INTEGER DEFAULT 0,
+  PRIMARY KEY (Produttore, Produttore2, Codice)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+CREATE TABLE Finiture (
+  Codice VARCHAR(21) PRIMARY KEY
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+CREATE TABLE FinitureAccessori (
+  Produttore VARCHAR(30) NOT NULL,
+  Produttore2 VARCHAR(30) NOT NULL,
+  Codice VARCHAR(30) NOT NULL,
+  Finitura VARCHAR(21) NOT NULL
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+CREATE TABLE SchedeTecniche (
+  Codice VARCHAR(30) PRIMARY KEY,
+  Descrizione VARCHAR(100),
+  Numero INTEGER,
+  Tipo VARCHAR(30),
+  Produttore VARCHAR(30),
+  Produttore2 VARCHAR(30)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+CREATE TABLE Ordini (
+  IdOrdine VARCHAR(20) PRIMARY KEY,
+  DataConsegna DATE,
+  DataCompilazione DATE
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+CREATE TABLE RigheOrdine (
+  IdOrdine VARCHAR(20) NOT NULL,
+  Riga INTEGER NOT NULL,
+  Codice VARCHAR(30),
+  QtaOrdinata DOUBLE,
+  PRIMARY KEY (IdOrdine, Riga)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# A private MariaDB server for the server-database tests, on 127.0.0.1 with its own data folder.
+#   scripts/mariadb.sh start DIR PORT   prints the ODBC connection text for the tests
+#   scripts/mariadb.sh stop DIR
+set -euo pipefail
+action=$1 dir=$(realpath -m "$2")
+case "$action" in
+  start)
+    port=$3
+    rm -rf "$dir" && mkdir -p "$dir"
+    mariadb-install-db --no-defaults --datadir="$dir/data" --user=root --auth-root-authentication-method=normal \
+      --skip-test-db >"$dir/install.log" 2>&1
+    mariadbd --no-defaults --datadir="$dir/data" --user=root --bind-address=127.0.0.1 --port="$port" \
+      --socket="$dir/mysqld.sock" --pid-file="$dir/mysqld.pid" --skip-name-resolve --log-error="$dir/error.log" &
+    for _ in $(seq 1 100); do
+      mariadb --no-defaults -S "$dir/mysqld.sock" -u root -e 'SELECT 1' >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    mariadb --no-defaults -S "$dir/mysqld.sock" -u root -e \
+      "CREATE USER IF NOT EXISTS 'zelvo'@'127.0.0.1' IDENTIFIED BY 'zelvo';
+       GRANT ALL PRIVILEGES ON *.* TO 'zelvo'@'127.0.0.1'; FLUSH PRIVILEGES;"
+    echo "Driver={MariaDB Unicode};Server=127.0.0.1;Port=$port;User=zelvo;Password=zelvo;Option=2;"
+    ;;
+  stop)
+    if [ -f "$dir/mysqld.pid" ]; then
+      kill "$(cat "$dir/mysqld.pid")" 2>/dev/null || true
+      for _ in $(seq 1 100); do [ -f "$dir/mysqld.pid" ] || break; sleep 0.1; done
+    fi
+    ;;
+esac
