@@ -11,7 +11,8 @@ case "$action" in
     mariadb-install-db --no-defaults --datadir="$dir/data" --user=root --auth-root-authentication-method=normal \
       --skip-test-db >"$dir/install.log" 2>&1
     mariadbd --no-defaults --datadir="$dir/data" --user=root --bind-address=127.0.0.1 --port="$port" \
-      --socket="$dir/mysqld.sock" --pid-file="$dir/mysqld.pid" --skip-name-resolve --log-error="$dir/error.log" &
+      --socket="$dir/mysqld.sock" --pid-file="$dir/mysqld.pid" --skip-name-resolve --log-error="$dir/error.log" \
+      </dev/null >"$dir/server.log" 2>&1 &
     for _ in $(seq 1 100); do
       mariadb --no-defaults -S "$dir/mysqld.sock" -u root -e 'SELECT 1' >/dev/null 2>&1 && break
       sleep 0.1
