@@ -19,6 +19,17 @@ std::string TextOf(const Variant& v) { return v.IsNull() ? std::string() : Varia
 // The order file is finished beside its place and then put there in one step.
 std::string WorkingFile(const std::string& path) { return path + ".~new"; }
 
+// The order's query of that name as a pass over its result; nothing when the result is empty.
+RecordSource* OpenOrderQuery(const char* statement, const std::string& orderId) {
+  ConnectionHolder& db = TheZelvoDb();
+  SqlRepository repository;
+  repository.GetStatement(statement, kStatementFile, "");
+  RecordSource& pass = OpenRecordPass(db, FormatStatement(repository.Text(), {orderId}));
+  if (!pass.AtEnd()) return &pass;
+  CloseRecordPass(db);
+  return nullptr;
+}
+
 void ShowDatabaseError(const DbError& e) { ShowComError("ExportClsForFittings", e.Code(), e.Description(), "Oltrex"); }
 
 }  // namespace
@@ -84,18 +95,12 @@ void COrdine2Mw::WriteRecord(const std::string& record) {
 }
 
 void COrdine2Mw::WriteHeader() {
-  ConnectionHolder& db = TheZelvoDb();
   try {
-    SqlRepository repository;
-    repository.GetStatement("GET_EXP_ORDINE", kStatementFile, "");
-    RecordSource& pass = OpenRecordPass(db, FormatStatement(repository.Text(), {orderId_}));
-    if (pass.AtEnd()) {
-      CloseRecordPass(db);
-      return;
-    }
-    pass.MoveFirst();
-    std::string delivery = ToYyyymmdd(TextOf(pass.Field("DataConsegna")));
-    std::string compiled = ToYyyymmdd(TextOf(pass.Field("DataCompilazione")));
+    RecordSource* pass = OpenOrderQuery("GET_EXP_ORDINE", orderId_);
+    if (!pass) return;
+    pass->MoveFirst();
+    std::string delivery = ToYyyymmdd(TextOf(pass->Field("DataConsegna")));
+    std::string compiled = ToYyyymmdd(TextOf(pass->Field("DataCompilazione")));
     WriteRecord(FormatStatement(kHeaderFormat, {std::string("AK"), orderId_, customerCode_, delivery, std::string(),
                                                 compiled, firstCode_.substr(0, 1), secondCode_.substr(0, 1),
                                                 std::string(), std::string()}));
@@ -105,19 +110,13 @@ void COrdine2Mw::WriteHeader() {
 }
 
 void COrdine2Mw::WriteLines() {
-  ConnectionHolder& db = TheZelvoDb();
   try {
-    SqlRepository repository;
-    repository.GetStatement("GET_EXP_ORDINE_DETT", kStatementFile, "");
-    RecordSource& pass = OpenRecordPass(db, FormatStatement(repository.Text(), {orderId_}));
-    if (pass.AtEnd()) {
-      CloseRecordPass(db);
-      return;
-    }
+    RecordSource* pass = OpenOrderQuery("GET_EXP_ORDINE_DETT", orderId_);
+    if (!pass) return;
     std::int32_t line = 0;
-    for (pass.MoveFirst(); !pass.AtEnd(); pass.MoveNext()) {
-      std::string code = TextOf(pass.Field("Codice"));
-      Variant quantity = pass.Field("QtaOrdinata");
+    for (pass->MoveFirst(); !pass->AtEnd(); pass->MoveNext()) {
+      std::string code = TextOf(pass->Field("Codice"));
+      Variant quantity = pass->Field("QtaOrdinata");
       std::int32_t ordered = VariantToLong(quantity.IsNull() ? Variant::R8(0.0) : quantity);
       ++line;
       WriteRecord(FormatStatement(kLineFormat, {std::string("AP"), orderId_, line, code, ordered, std::int32_t(0),
