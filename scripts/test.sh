@@ -35,6 +35,27 @@ if [ "${ZELVOMW_SANITIZE:-0}" = 1 ]; then
   (cd build/asan && ctest -j "$jobs" --output-on-failure)
 fi
 
+step "Parsers under libFuzzer (${ZELVOMW_FUZZ_SECONDS:=10} s each)"
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVOMW_TESTS=OFF \
+  -DZELVOMW_FUZZ=ON -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
+  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+cmake --build build/fuzz -j "$jobs" --target fuzz_ini fuzz_job_record fuzz_result_line fuzz_statement_file \
+  fuzz_statement_format fuzz_number_text fuzz_conn_text
+fuzz_failed=0
+for target in build/fuzz/bin/fuzz_*; do
+  name=$(basename "$target")
+  corpus="build/fuzz/corpus/$name"
+  mkdir -p "$corpus"
+  if "$target" -max_total_time="$ZELVOMW_FUZZ_SECONDS" -max_len=2048 -artifact_prefix="build/fuzz/$name-" "$corpus" \
+      >"build/fuzz/$name.log" 2>&1; then
+    echo "$name: $(grep -o 'Done [0-9]* runs' "build/fuzz/$name.log")"
+  else
+    echo "$name: FAILED, see build/fuzz/$name.log"; tail -20 "build/fuzz/$name.log"; fuzz_failed=1
+  fi
+done
+[ "$fuzz_failed" = 0 ]
+
 step "Windows product build (i686)"
 cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null

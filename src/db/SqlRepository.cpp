@@ -68,6 +68,10 @@ std::string Quoted(const std::string& text) {
   return out;
 }
 
+namespace {
+constexpr long kMaxFieldWidth = 1024;
+}
+
 std::string FormatStatement(const std::string& format, std::initializer_list<SqlArg> args) {
   std::vector<SqlArg> given(args);
   std::size_t next = 0;
@@ -83,10 +87,18 @@ std::string FormatStatement(const std::string& format, std::initializer_list<Sql
       continue;
     }
     while (i < format.size() && std::string("-+ #0").find(format[i]) != std::string::npos) ++i;
-    while (i < format.size() && format[i] >= '0' && format[i] <= '9') ++i;
+    // Width and precision stay within what a statement or a record line can hold.
+    auto number = [&] {
+      std::size_t digits = 0;
+      long value = 0;
+      for (; i < format.size() && format[i] >= '0' && format[i] <= '9'; ++i, ++digits)
+        if (digits < 6) value = value * 10 + (format[i] - '0');
+      if (digits > 4 || value > kMaxFieldWidth) throw DbError(kEInvalidArg, "ampiezza eccessiva");
+    };
+    number();
     if (i < format.size() && format[i] == '.') {
       ++i;
-      while (i < format.size() && format[i] >= '0' && format[i] <= '9') ++i;
+      number();
     }
     std::string spec = format.substr(start, i - start);  // flags, width and precision
     bool isLong = false;
@@ -98,13 +110,14 @@ std::string FormatStatement(const std::string& format, std::initializer_list<Sql
     char conversion = format[i];
     if (next >= given.size()) throw DbError(kEInvalidArg, "argomento mancante");
     const SqlArg& arg = given[next++];
-    char buffer[512];
+    char buffer[kMaxFieldWidth + 64];
     if (conversion == 's' && !isLong) {
       const std::string* text = std::get_if<std::string>(&arg);
       if (!text) throw DbError(kEInvalidArg, "numero al posto di un testo");
       // Width and precision apply as printf applies them; the text itself is never a format.
       std::string piece;
       int n = std::snprintf(nullptr, 0, (spec + "s").c_str(), text->c_str());
+      if (n < 0) throw DbError(kEInvalidArg, "testo non formattabile");
       piece.resize(std::size_t(n) + 1);
       std::snprintf(piece.data(), piece.size(), (spec + "s").c_str(), text->c_str());
       piece.resize(std::size_t(n));

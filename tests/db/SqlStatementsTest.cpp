@@ -60,6 +60,9 @@ TEST(FormatErrors, MismatchesRaiseInvalidArg) {
   EXPECT_EQ(code([] { FormatStatement("%f", {std::int32_t(1)}); }), kEInvalidArg);
   EXPECT_EQ(code([] { FormatStatement("%*d", {std::int32_t(1), std::int32_t(2)}); }), kEInvalidArg);
   EXPECT_EQ(code([] { FormatStatement("ends with %", {std::int32_t(1)}); }), kEInvalidArg);
+  EXPECT_EQ(code([] { FormatStatement("%87444444444444s", {std::string("x")}); }), kEInvalidArg);
+  EXPECT_EQ(code([] { FormatStatement("%.2000d", {std::int32_t(1)}); }), kEInvalidArg);
+  EXPECT_EQ(FormatStatement("%1024d", {std::int32_t(7)}).size(), 1024u);
   EXPECT_EQ(FormatStatement("no conversions", {std::string("extra")}), "no conversions");
 }
 

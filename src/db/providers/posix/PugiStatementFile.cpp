@@ -3,6 +3,7 @@
 #include <pugixml.hpp>
 
 #include "db/StatementFile.h"
+#include "db/providers/posix/PugiStatementFile.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
@@ -34,7 +35,10 @@ void AppendText(const pugi::xml_node& node, std::string& out) {
 std::optional<std::string> ReadStatementFromFile(const std::string& path, const std::string& name) {
   std::ifstream in(platform::NativePath(path), std::ios::binary);
   if (!in) return std::nullopt;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return ReadStatementFromBytes(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), name);
+}
+
+std::optional<std::string> ReadStatementFromBytes(std::string bytes, const std::string& name) {
   // pugixml reads UTF-8 and UTF-16; a file in the Windows code page is decoded here, as
   // MSXML decodes it.
   std::string encoding = DeclaredEncoding(bytes);
