@@ -45,3 +45,6 @@ echo "== the job's accessory list, C:\\ZELVO\\JOBS\\DEMO.FIT:"
 "$bin/zelvomw" job show 'C:\ZELVO\JOBS\DEMO.FIT'
 echo "== what the user saw ($ZELVOMW_UI_LOG):"
 cat "$ZELVOMW_UI_LOG"
+echo "== zelvomw Ordine2Mw ORD-2008-001 Z W (the order file for Maico, C:\\ZELVO\\TMP\\KBA12345.TXT):"
+"$bin/zelvomw" Ordine2Mw ORD-2008-001 Z W
+tr -d '\r' < "$c/ZELVO/TMP/KBA12345.TXT" | sed 's/ *$/|/'
