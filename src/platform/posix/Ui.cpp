@@ -131,6 +131,8 @@ class PosixUi final : public Ui {
  public:
   int ShowMessage(Owner owner, const std::string& text, const std::string& caption,
                   unsigned style) override {
+    // On a terminal the box takes the place of a dialog's status line.
+    if (UseTerminal()) std::cerr << "\r\033[K";
     std::cerr << "[" << Cp1252ToUtf8(caption) << "] " << Cp1252ToUtf8(text) << std::endl;
     int buttons[3];
     int count = ButtonsOf(style, buttons);
