@@ -10,8 +10,6 @@
 
 namespace zmw {
 
-class ConnectionHolder;
-
 class MwResultReader {
  public:
   explicit MwResultReader(const std::string& jobName);

@@ -68,9 +68,6 @@ int RunCalculation(const std::string& jobPath) {
   CMwWaitDlg wait;
   if (wait.DoModal() == kIdOk) {
     ProcessWithProgress(jobName, "");
-    MaicoWinConf third;
-    std::string exportFile;
-    third.GetExportFile(exportFile);
     ExchangeFile newResult(ExchangeFile::Result);
     newResult.Backup();
     newResult.Remove();

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/win32/Handles.h"
 #include "support/TestEnv.h"
 
 namespace zmw::test {
@@ -9,17 +10,18 @@ namespace {
 
 class Win32Child final : public Child {
  public:
-  explicit Win32Child(const PROCESS_INFORMATION& info) : info_(info) {}
+  explicit Win32Child(const PROCESS_INFORMATION& info)
+      : process_(info.hProcess), thread_(info.hThread), id_(info.dwProcessId) {}
   ~Win32Child() override {
-    ::TerminateProcess(info_.hProcess, 0);
-    ::WaitForSingleObject(info_.hProcess, 5000);
-    ::CloseHandle(info_.hThread);
-    ::CloseHandle(info_.hProcess);
+    ::TerminateProcess(process_.Get(), 0);
+    ::WaitForSingleObject(process_.Get(), 5000);
   }
-  std::uint32_t Id() const override { return info_.dwProcessId; }
+  std::uint32_t Id() const override { return id_; }
 
  private:
-  PROCESS_INFORMATION info_;
+  platform::win32::UniqueHandle process_;
+  platform::win32::UniqueHandle thread_;
+  DWORD id_;
 };
 
 }  // namespace

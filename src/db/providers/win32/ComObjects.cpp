@@ -115,12 +115,12 @@ Var Call(IDispatch* object, const wchar_t* name, WORD flags, std::vector<Var*> a
   hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.Get(), &info, nullptr);
   if (hr == DISP_E_EXCEPTION) {
     if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
-    std::string description = Narrow(info.bstrDescription);
+    ReceivedBstr source, description, helpFile;
+    *source.Out() = info.bstrSource;
+    *description.Out() = info.bstrDescription;
+    *helpFile.Out() = info.bstrHelpFile;
     HRESULT code = info.scode ? info.scode : HRESULT(info.wCode);
-    ::SysFreeString(info.bstrSource);
-    ::SysFreeString(info.bstrDescription);
-    ::SysFreeString(info.bstrHelpFile);
-    throw DbError(std::int32_t(code), description);
+    throw DbError(std::int32_t(code), Narrow(description.Get()));
   }
   if (FAILED(hr)) throw DbError(std::int32_t(hr));
   return result;

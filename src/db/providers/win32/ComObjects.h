@@ -51,6 +51,20 @@ class Bstr {
   BSTR b_ = nullptr;
 };
 
+// A BSTR that a call handed over to us, freed when it goes.
+class ReceivedBstr {
+ public:
+  ReceivedBstr() = default;
+  ~ReceivedBstr() { if (b_) ::SysFreeString(b_); }
+  ReceivedBstr(const ReceivedBstr&) = delete;
+  ReceivedBstr& operator=(const ReceivedBstr&) = delete;
+  BSTR* Out() { return &b_; }
+  BSTR Get() const { return b_; }
+
+ private:
+  BSTR b_ = nullptr;
+};
+
 class Var {
  public:
   Var() { ::VariantInit(&v_); }

@@ -21,11 +21,9 @@ std::optional<std::string> ReadStatementFromFile(const std::string& path, const 
   com::Bstr query("SQL/" + name);
   com::Ptr<IXMLDOMNode> node;
   if (FAILED(document->selectSingleNode(query.Get(), node.Out())) || !node) return std::nullopt;
-  BSTR text = nullptr;
-  if (FAILED(node->get_text(&text))) return std::nullopt;
-  std::string result = com::Narrow(text);
-  ::SysFreeString(text);
-  return result;
+  com::ReceivedBstr text;
+  if (FAILED(node->get_text(text.Out()))) return std::nullopt;
+  return com::Narrow(text.Get());
 }
 
 }  // namespace zmw
