@@ -3,6 +3,7 @@
 #include "base/Ini.h"
 #include "base/MwPath.h"
 #include "maicowin/MaicoWinConf.h"
+#include "platform/Files.h"
 
 namespace zmw {
 
@@ -14,6 +15,13 @@ ExchangeFile::ExchangeFile(Kind kind) : kind_(kind) {
 }
 
 std::string ExchangeFile::BackupPath(const std::string& path) {
+  // MAICOWIN.INI may name the file by a POSIX path on Linux; its folder ends at the last "/",
+  // which the backslash rules below would take for an ordinary character.
+  if (platform::IsNativePosixPath(path)) {
+    std::size_t slash = path.rfind('/');
+    std::string name = path.substr(slash + 1);
+    return path.substr(0, slash) + "/" + name.substr(0, name.rfind('.')) + ".BAK";
+  }
   MwPath p(path);
   std::string folder, title;
   p.GetFolder(folder);

@@ -1,15 +1,14 @@
 #include "calc/FitLine.h"
 
-#include <charconv>
+#include "base/Gcvt.h"
 
 namespace zmw {
 
+// The import library has always read prices written by the Windows runtime's "%.2f", which
+// rounds its decimal digits half up: 0.125 is 0.13 there, not the 0.12 of exact rounding.
 std::string FormatFitLine(const FitLine& l) {
-  char price[64];
-  auto r = std::to_chars(price, price + sizeof price, l.price, std::chars_format::fixed, 2);
-  std::string text(price, r.ptr);
   return l.maker + ";" + l.maker2 + ";" + l.code + ";" + l.empty + ";" + l.description + ";" +
-         l.shortCode + ";" + l.unitType + ";" + l.multiplier + ";" + l.group + ";" + text + "\n";
+         l.shortCode + ";" + l.unitType + ";" + l.multiplier + ";" + l.group + ";" + CrtFixed(l.price, 2) + "\n";
 }
 
 }  // namespace zmw

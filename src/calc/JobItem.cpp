@@ -106,10 +106,7 @@ JobItemRecord& JobItemRecord::operator=(const JobItemRecord& o) {
 JobItemRecord JobItemRecord::FromBytes(const unsigned char* bytes) {
   JobItemRecord raw;
   std::memcpy(static_cast<void*>(&raw), bytes, kSize);
-  JobItemRecord record(raw);
-  for (Ext80Field* f : {&record.Value, &record.Value2, &record.AssemblyTime, &record.ProcessingTime})
-    f->Set(f->Get());
-  return record;
+  return JobItemRecord(raw);
 }
 
 void JobItemRecord::ToBytes(unsigned char* bytes) const { std::memcpy(bytes, static_cast<const void*>(this), kSize); }

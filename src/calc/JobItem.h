@@ -46,6 +46,7 @@ struct F64Field {
 
 struct Ext80Field {
   unsigned char b[10];
+  // The value by the readers' rule of Ext80ToDouble.
   double Get() const;
   void Set(double v);
 };
@@ -92,8 +93,10 @@ struct JobItemRecord {
   JobItemRecord(const JobItemRecord& other);
   JobItemRecord& operator=(const JobItemRecord& other);
 
-  // A record as Zelvo's readers take it from a file: texts as strings and the extended fields
-  // through a double.
+  // A record as Zelvo's readers take it from a file: texts as strings. The extended fields keep
+  // their ten bytes, so a list written back carries them unchanged (a double could not hold
+  // their low bits, infinities or far exponents); Get reads them as doubles where a value is
+  // used.
   static JobItemRecord FromBytes(const unsigned char* bytes);
   void ToBytes(unsigned char* bytes) const;
 };

@@ -10,7 +10,7 @@ bool NamesOleDbProvider(const std::string& connectionText) {
 }
 
 bool NamesExcelWorkbook(const std::string& connectionText) {
-  ConnPairs pairs = ParseConnText(connectionText);
+  ConnAttributes pairs = ParseConnText(connectionText);
   std::string provider = platform::AsciiUpper(ConnValue(pairs, "Provider").value_or(""));
   std::string properties = platform::AsciiUpper(ConnValue(pairs, "Extended Properties").value_or(""));
   bool jetOrAce = provider.find("MICROSOFT.JET.OLEDB") != std::string::npos ||

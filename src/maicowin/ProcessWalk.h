@@ -13,4 +13,8 @@ int IsMaicoWinProcess(std::uint32_t processId, std::uint16_t task, const char* f
 int ProcessWalk(int (*test)(std::uint32_t, std::uint16_t, const char*, std::intptr_t),
                 std::intptr_t callerValue);
 
+// How many walks this process has made: each opens every process of the machine, so the
+// number tells what an operation costs (and that each record made its walk).
+std::uint64_t ProcessWalksSoFar();
+
 }  // namespace zmw

@@ -3,6 +3,8 @@
 #include <exception>
 #include <string>
 
+#include "platform/Locks.h"
+
 namespace zmw {
 
 // The application object of the library; one exists while the library is loaded.
@@ -21,6 +23,7 @@ void ReportInternalError(const char* what) noexcept;
 template <typename Body>
 int GuardExport(int failureResult, Body&& body) noexcept {
   try {
+    platform::InterruptHold hold;
     return body();
   } catch (const std::exception& e) {
     ReportInternalError(e.what());

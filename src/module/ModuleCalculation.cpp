@@ -8,6 +8,7 @@
 #include "maicowin/WaitDialogs.h"
 #include "module/Calculation.h"
 #include "platform/Dialogs.h"
+#include "platform/Locks.h"
 #include "platform/Programs.h"
 #include "platform/Ui.h"
 
@@ -35,9 +36,25 @@ void ProcessWithProgress(const std::string& jobName, const std::string& connecti
   }
 }
 
+// How long a second calculation waits for the first one before it gives up.
+constexpr int kLockWaitMilliseconds = 3000;
+
+// MaicoWin's exchange files serve one calculation at a time; a second one would take the
+// first one's answer for its own job. It gives up, says why and touches nothing.
+bool TakeCalculationLock(platform::CalculationLock& lock) {
+  if (lock.Acquire(kLockWaitMilliseconds)) return true;
+  platform::CurrentUi().ShowMessage(platform::Owner::Active,
+                                    "\xC8 gi\xE0 in corso un calcolo MaicoWin su questa postazione.\n"
+                                    "Riprovare al termine.",
+                                    "Zelvo", platform::kMbOk | platform::kMbIconExclamation);
+  return false;
+}
+
 }  // namespace
 
 int RunCalculation(const std::string& jobPath) {
+  platform::CalculationLock lock;
+  if (!TakeCalculationLock(lock)) return 0;
   int result = 0;
   MaicoWinConf conf;
   if (!conf.IsMaicoWinRunning()) {
@@ -68,6 +85,9 @@ int RunCalculation(const std::string& jobPath) {
   CMwWaitDlg wait;
   if (wait.DoModal() == kIdOk) {
     ProcessWithProgress(jobName, "");
+    MaicoWinConf third;
+    std::string exportFile;
+    third.GetExportFile(exportFile);
     ExchangeFile newResult(ExchangeFile::Result);
     newResult.Backup();
     newResult.Remove();
@@ -80,6 +100,8 @@ int RunCalculation(const std::string& jobPath) {
 }
 
 void ProcessExistingResult(const std::string& jobName) {
+  platform::CalculationLock lock;
+  if (!TakeCalculationLock(lock)) return;
   std::string startPath = ReadZelvoIni("SYSTEM", "START_PATH");
   ProcessWithProgress(jobName, "fileDSN=" + MwPath(startPath).Append("ZELVO32.DSN").Text());
 }

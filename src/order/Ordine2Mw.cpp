@@ -16,7 +16,8 @@ constexpr const char* kLineFormat = "%-2.2s%-15.15s%-5.5d%-13.13s%-11.11ld%-13.1
 
 std::string TextOf(const Variant& v) { return v.IsNull() ? std::string() : VariantToText(v); }
 
-// The order file is finished beside its place and then put there in one step.
+// The order file is finished beside its place and then put there in one step, so that a run
+// that dies half way leaves the last whole file where it was.
 std::string WorkingFile(const std::string& path) { return path + ".~new"; }
 
 // The order's query of that name as a pass over its result; nothing when the result is empty.
@@ -63,21 +64,30 @@ int COrdine2Mw::Run() {
 // When the file cannot be made the user is told once; the writers still run their queries,
 // so database errors are shown too, but they write nothing.
 bool COrdine2Mw::OpenOutput() {
+  // A killed run leaves its unfinished file beside the order file; it goes now, whatever it
+  // has become since.
+  platform::RemoveFile(WorkingFile(outputPath_));
   output_ = platform::File::Open(WorkingFile(outputPath_), "wt");
-  if (!output_) ReportWriteFailure();
+  if (!output_) {
+    ReportWriteFailure();
+    // Nothing of this order can be written, so the name shows no order at all rather than an
+    // earlier one that the user would send as this.
+    platform::RemoveFile(outputPath_);
+  }
   return static_cast<bool>(output_);
 }
 
+// A failed write puts the file in place all the same: it then holds what reached the disk of
+// this order, as writing over the old file would have left it, down to an empty file when
+// nothing did. What the user must never find under the name after a failure is the previous
+// order, which an untouched old file would be.
 bool COrdine2Mw::CloseOutput() {
   if (!output_) return false;
-  if (!output_.Close()) {
-    ReportWriteFailure();
-    platform::RemoveFile(WorkingFile(outputPath_));
-    return true;
-  }
+  if (!output_.Close()) ReportWriteFailure();
   if (!platform::ReplaceFileWith(WorkingFile(outputPath_), outputPath_)) {
     ReportWriteFailure();
     platform::RemoveFile(WorkingFile(outputPath_));
+    platform::RemoveFile(outputPath_);
   }
   return true;
 }

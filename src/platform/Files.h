@@ -62,5 +62,8 @@ int DriveType(const std::string& root);
 
 // Where a Windows path text lives on this machine.
 std::filesystem::path NativePath(const std::string& path);
+// Whether the text is a path of the POSIX build's own file system, split at "/" rather than
+// at backslashes: one that begins with "/". Never on Windows.
+bool IsNativePosixPath(const std::string& path);
 
 }  // namespace zmw::platform

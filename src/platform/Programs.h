@@ -34,6 +34,8 @@ class CalcWindow {
 
 // The running program's own file.
 std::string OwnProgramPath();
+// When the running process was created, in nanoseconds since 1970 (UTC); 0 when unknown.
+long long OwnProcessCreationTime();
 
 // Splits parameters as the Windows runtime does (CommandLineToArgvW's rules for arguments).
 std::vector<std::string> SplitCommandLine(const std::string& line);

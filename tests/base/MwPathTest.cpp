@@ -133,6 +133,19 @@ TEST_F(MwPathFiles, ExistsSizeAndDelete) {
   EXPECT_FALSE(test::FileExists(file));
 }
 
+TEST_F(MwPathFiles, ANameEndingInABackslashIsNoFile) {
+  std::string file = Scratch() + "\\DST.TXT";
+  test::WriteFile(file, "data");
+  EXPECT_EQ(MwPath(file).Exists(), 1);
+  EXPECT_EQ(MwPath(file + "\\").Exists(), 0);
+  EXPECT_EQ(MwPath(file + "\\").GetSize(), 0);
+  EXPECT_EQ(MwPath(file + "\\").CopyTo(Scratch() + "\\COPY.TXT"), 0);
+  EXPECT_EQ(MwPath(file).CopyTo(Scratch() + "\\COPY.TXT\\"), 0);
+  EXPECT_FALSE(test::FileExists(Scratch() + "\\COPY.TXT"));
+  EXPECT_EQ(MwPath(file + "\\").Delete(), 0);
+  EXPECT_EQ(test::ReadFile(file), "data");
+}
+
 TEST_F(MwPathFiles, RemoteDriveIsTheNetworkDriveType) {
   EXPECT_EQ(MwPath("C:\\ZELVO\\JOBS").IsRemoteDrive(), 0);
   EXPECT_EQ(MwPath("\\\\srv\\share\\JOBS").IsRemoteDrive(), 0);

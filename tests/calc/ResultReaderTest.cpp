@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <thread>
 
 #include "calc/MwResultReader.h"
@@ -243,6 +244,64 @@ TEST_F(Reader, RemoteJobFolderWorksInTheLocalOneAndDeletesBoth) {
   EXPECT_FALSE(test::FileExists(Scratch() + "\\A123.MW"));
   EXPECT_FALSE(test::FileExists("N:\\JOBS\\A123.MW"));
 }
+
+// Ten bytes of an x87 extended value: the significand, then sign and exponent.
+std::string Ext80(std::uint64_t significand, unsigned top) {
+  std::string b(10, '\0');
+  for (int i = 0; i < 8; ++i) b[std::size_t(i)] = char(significand >> (8 * i));
+  b[8] = char(top);
+  b[9] = char(top >> 8);
+  return b;
+}
+
+struct Ext80Pattern {
+  const char* what;
+  std::string bytes;
+};
+
+class ReaderKeepsExtendedFields : public Reader, public ::testing::WithParamInterface<Ext80Pattern> {};
+
+// A rewrite of the list carries the records it loaded unchanged, the host's own and MaicoWin's,
+// whatever their extended fields hold, a double or not.
+TEST_P(ReaderKeepsExtendedFields, ThroughARewriteByteForByte) {
+  JobItemRecord own;
+  own.JobCode.Set("A123");
+  own.Maker.Set("ALTRO");
+  own.Code.Set("OWN-1");
+  own.Kind.Set(0);
+  JobItemRecord maico;
+  maico.JobCode.Set("A123");
+  maico.Maker.Set("MAICO");
+  maico.Category.Set("CERNIERE");
+  maico.Kind.Set(2);
+  std::string records;
+  for (JobItemRecord* r : {&own, &maico}) {
+    std::string b(1003, '\0');
+    r->ToBytes(reinterpret_cast<unsigned char*>(b.data()));
+    for (std::size_t offset : {881u, 891u, 980u, 990u}) b.replace(offset, 10, GetParam().bytes);
+    records += b;
+  }
+  test::WriteFile(Scratch() + "\\A123.FIT", std::string("\2\0", 2) + records);
+  Result(Line("1", "301234", "1"));
+  MwResultReader reader("A123");
+  ASSERT_EQ(reader.ProcessResults(), 1);
+  std::string saved = test::ReadFile(Scratch() + "\\A123.FIT");
+  ASSERT_EQ(saved.size(), 2u + 3u * 1003u);
+  EXPECT_EQ(saved.substr(0, 2), std::string("\3\0", 2));
+  for (std::size_t i = 0; i < records.size(); ++i)
+    ASSERT_EQ(saved[2 + i], records[i]) << GetParam().what << ": byte " << i % 1003 << " of record " << i / 1003;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ReaderKeepsExtendedFields,
+    ::testing::Values(Ext80Pattern{"low bits set", Ext80(0x80000000000007FFull, 16383)},
+                      Ext80Pattern{"negative, every bit used", Ext80(0xC123456789ABCDEFull, 0x8000 | 16390)},
+                      Ext80Pattern{"plus infinity", Ext80(0x8000000000000000ull, 0x7FFF)},
+                      Ext80Pattern{"a NaN with a payload", Ext80(0xC000000000000123ull, 0x7FFF)},
+                      Ext80Pattern{"2^-16000", Ext80(0x8000000000000000ull, 16383 - 16000)},
+                      Ext80Pattern{"2^+16000", Ext80(0x8000000000000000ull, 16383 + 16000)},
+                      Ext80Pattern{"below 2^-1022 by one", Ext80(0x8000000000000000ull, 16383 - 1023)},
+                      Ext80Pattern{"an x87 denormal", Ext80(0x0000000000000001ull, 0)}));
 
 }  // namespace
 }  // namespace zmw

@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "db/ConnText.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/RecordAccess.h"
 #include "platform/Com.h"
+#include "platform/Files.h"
 #include "platform/Profile.h"
+#include "platform/Text.h"
 #include "support/Database.h"
 
 namespace zmw {
@@ -117,6 +124,85 @@ TEST_F(Connection, FileDsnIsReadFromTheStartFolder) {
   EXPECT_EQ(TheZelvoDb().Open("fileDSN=" + Scratch() + "\\MISSING.DSN"), -1);
   ExpectOneReport("ApriZelvoDb", kEFail);
 }
+
+// The driver reads the database named in the text: a "}" in the name is no reason for braces,
+// which the SQLite driver would take for part of the name.
+TEST_F(Connection, ABraceInTheDatabaseNameReachesTheDriverAsWritten) {
+  std::string file = Scratch() + "\\ZEL}VO.DB";
+  test::WriteFile(file, test::ReadFile(DatabaseFile()));
+  std::vector<std::string> texts = {ConnectionText(file)};
+  if (test::PosixPathsAreNative())
+    texts.push_back("Driver=SQLite3;Database=" + platform::NativePath(file).string() + ";NoCreat=1; Timeout = 2000 ");
+  for (const std::string& text : texts) {
+    ASSERT_EQ(TheZelvoDb().Open(text), 1) << text << "\n" << (ui.messages.empty() ? "" : ui.messages[0].text);
+    EXPECT_EQ(MakerOfRowOne(), "ZELVO");
+    EXPECT_EQ(TheZelvoDb().Close(), 1);
+  }
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+// ODBC reads "ab}c" without braces as it stands; braced, the server would be sent "ab".
+TEST_F(Connection, AServerPasswordWithABraceIsSentAsWritten) {
+  std::string server = test::ServerConnectionText();
+  if (server.empty()) GTEST_SKIP() << "no MariaDB server named in ZELVOMW_TEST_MARIADB";
+  std::string user = "zt_brace_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                     std::to_string(std::rand() % 100000);
+  ZelvoDbConnection admin;
+  ASSERT_EQ(admin.Open(server), 1);
+  ExecuteNoRecords(admin, "CREATE USER '" + user + "'@'%' IDENTIFIED BY 'ab}c'");
+  // The server's text with this user in place of its own, written as a person would.
+  ConnTextEdit edit(server);
+  for (const ConnAttribute& a : ParseConnText(server))
+    for (const char* key : {"User", "UID", "Password", "PWD"})
+      if (platform::EqualsNoCase(a.key, key)) edit.Remove(a);
+  std::string text = edit.Result();
+  if (!text.empty() && text.back() != ';') text += ';';
+  text += "User=" + user + ";Password=ab}c;";
+  std::string who;
+  ZelvoDbConnection asUser;
+  int opened = asUser.Open(text);
+  if (opened == 1) {
+    RecordSource& pass = OpenRecordPass(asUser, "SELECT CURRENT_USER() AS Who");
+    who = VariantToText(pass.Field("Who"));
+    CloseRecordPass(asUser);
+    asUser.Close();
+  }
+  ExecuteNoRecords(admin, "DROP USER '" + user + "'@'%'");
+  admin.Close();
+  EXPECT_EQ(opened, 1) << text << "\n" << (ui.messages.empty() ? "" : ui.messages[0].text);
+  EXPECT_EQ(who, user + "@%");
+}
+
+// Where the connection text comes from when the database file is missing: the driver is told
+// not to make one, so the open fails and no empty database appears.
+enum class TextFrom { SampleSettings, SampleFileDsn, TestSupport };
+
+class MissingDatabase : public Connection, public ::testing::WithParamInterface<TextFrom> {};
+
+TEST_P(MissingDatabase, IsReportedAndNotMade) {
+  std::string missing = Scratch() + "\\MISSING.DB", text;
+  switch (GetParam()) {
+    case TextFrom::SampleSettings:  // the fixture's ZelvoDbConn.ini is the sample's
+      platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "DB_FILE", test::DriverPath(missing).c_str());
+      break;
+    case TextFrom::SampleFileDsn:
+      missing = "C:\\ZELVO\\DB\\ZELVO.DB";  // as the sample names it
+      test::MakeFolders("C:\\ZELVO\\DB");
+      test::WriteFile(Scratch() + "\\ZELVO32.DSN", test::ReadFile(test::SourceFile("samples/zelvo/ZELVO32.DSN")));
+      text = "fileDSN=" + Scratch() + "\\ZELVO32.DSN";
+      break;
+    case TextFrom::TestSupport:
+      text = ConnectionText(missing);
+      break;
+  }
+  EXPECT_EQ(TheZelvoDb().Open(text), -1);
+  ExpectOneReport("ApriZelvoDb", kEFail);
+  EXPECT_FALSE(test::FileExists(missing));
+  EXPECT_FALSE(TheZelvoDb().IsOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, MissingDatabase,
+                         ::testing::Values(TextFrom::SampleSettings, TextFrom::SampleFileDsn, TextFrom::TestSupport));
 
 TEST_F(Connection, WorkbookConnectionReportsUnderItsOwnNames) {
   platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "EXCEL_CONN_STRING", ConnectionText(DatabaseFile()).c_str());

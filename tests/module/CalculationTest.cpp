@@ -2,10 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 #include "calc/JobItem.h"
+#include "maicowin/ProcessWalk.h"
+#include "platform/Locks.h"
 #include "platform/Dialogs.h"
 #include "platform/Processes.h"
 #include "platform/Profile.h"
@@ -199,6 +203,108 @@ TEST_F(Cycle, DebugReadProcessesAWaitingResultThroughTheFileDsn) {
   ASSERT_EQ(dialogs.dialogs.size(), 1u);
   EXPECT_EQ(dialogs.dialogs[0].templateId, 1003);
   EXPECT_FALSE(platform::CalcWindowExists("ZelvoMwCalc"));
+}
+
+// Another calculation of this installation, held on a thread of its own (a named mutex is
+// recursive for its own thread, a flock belongs to its open file).
+class OtherCalculation {
+ public:
+  OtherCalculation()
+      : thread_([this] {
+          platform::CalculationLock lock;
+          std::unique_lock<std::mutex> guard(mutex_);
+          held_ = lock.Acquire(0);
+          changed_.notify_all();
+          changed_.wait(guard, [this] { return done_; });
+        }) {
+    std::unique_lock<std::mutex> guard(mutex_);
+    changed_.wait_for(guard, std::chrono::seconds(5), [this] { return held_; });
+  }
+  ~OtherCalculation() {
+    {
+      std::lock_guard<std::mutex> guard(mutex_);
+      done_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  bool Held() const { return held_; }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool held_ = false;
+  bool done_ = false;
+  std::thread thread_;
+};
+
+const char* const kBusy = "\xC8 gi\xE0 in corso un calcolo MaicoWin su questa postazione.\nRiprovare al termine.";
+
+TEST_F(Cycle, ASecondCalculationWaitsThenGivesUpAndTouchesNothing) {
+  test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.TXT", "the first one's answer");
+  OtherCalculation first;
+  ASSERT_TRUE(first.Held());
+  auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(LanciaCalcoloMW(JobPath().c_str()), 0);
+  EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::seconds(2)) << "it waits a while first";
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, kBusy);
+  EXPECT_EQ(ui.messages[0].caption, "Zelvo");
+  EXPECT_TRUE(dialogs.dialogs.empty());
+  EXPECT_FALSE(platform::CalcWindowExists("ZelvoMwCalc")) << "MaicoWin is not started";
+  EXPECT_FALSE(test::FileExists("C:\\MAICOWIN\\EXCH\\REQUEST.TXT"));
+  EXPECT_FALSE(test::FileExists("C:\\MAICOWIN\\EXCH\\RESULT.BAK"));
+  EXPECT_EQ(test::ReadFile("C:\\MAICOWIN\\EXCH\\RESULT.TXT"), "the first one's answer");
+  EXPECT_TRUE(test::FileExists(JobPath()));
+
+  ui.messages.clear();
+  EXPECT_EQ(DebugLeggiMwExport("A123"), 0);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, kBusy);
+  EXPECT_FALSE(test::FileExists(Scratch() + "\\JOBS\\A123.FIT"));
+  EXPECT_EQ(test::ReadFile("C:\\MAICOWIN\\EXCH\\RESULT.TXT"), "the first one's answer");
+}
+
+TEST_F(Cycle, TheLockIsFreeAgainAfterACalculation) {
+  Command("MSERVER.EXE --empty --idle=60");
+  EXPECT_EQ(LanciaCalcoloMW(JobPath().c_str()), 1);
+  OtherCalculation next;
+  EXPECT_TRUE(next.Held());
+}
+
+// After the last message the cycle makes a third configuration record before it saves and
+// removes the result: that record walks the process list, as does the one of the exchange file.
+TEST_F(Cycle, TheLastStepsMakeTheirOwnConfigurationRecords) {
+  std::uint64_t atMessage = 0;
+  ui.whileShowing = [&](const test::ShownMessage& m) {
+    if (m.text == "Calcolo MaicoWin terminato.") atMessage = ProcessWalksSoFar();
+  };
+  EXPECT_EQ(LanciaCalcoloMW(JobPath().c_str()), 1);
+  ASSERT_NE(atMessage, 0u);
+  EXPECT_EQ(ProcessWalksSoFar() - atMessage, 2u);
+}
+
+// A job without positions asks MaicoWin nothing: its empty answer ends the wait as cancelled.
+TEST_F(Cycle, AJobWithoutPositionsGetsTheEmptyAnswer) {
+  JobItemList empty;
+  ASSERT_TRUE(empty.Save(JobPath()));
+  dialogs.patience = 8000;
+  EXPECT_EQ(LanciaCalcoloMW(JobPath().c_str()), 1);
+  ASSERT_EQ(dialogs.dialogs.size(), 1u);
+  EXPECT_EQ(dialogs.dialogs[0].events.back(), "end 2");
+  EXPECT_EQ(test::ReadFile("C:\\MAICOWIN\\EXCH\\RESULT.TXT"), "");
+  EXPECT_FALSE(test::FileExists(Scratch() + "\\JOBS\\A123.FIT"));
+}
+
+// The quit message ends the stand-in also while it takes its time over an answer.
+TEST_F(Cycle, TheQuitMessageIsHeardDuringTheCalculationsDelay) {
+  ASSERT_TRUE(platform::StartProgram("C:\\MAICOWIN\\BIN\\MSERVER.EXE", "--delay=20000 --idle=60", "C:\\MAICOWIN\\BIN"));
+  ASSERT_TRUE(Eventually([] { return platform::CalcWindowExists("ZelvoMwCalc"); }));
+  test::WriteFile("C:\\MAICOWIN\\EXCH\\REQUEST.TXT", "COMMESSA=A123\r\nNUMPOSIZ=1\r\nEND\r\n");
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));  // taken, and the delay begun
+  ASSERT_TRUE(platform::PostQuitToCalcWindow("ZelvoMwCalc"));
+  EXPECT_TRUE(Eventually([] { return !platform::CalcWindowExists("ZelvoMwCalc"); }, 2000));
+  EXPECT_FALSE(test::FileExists("C:\\MAICOWIN\\EXCH\\RESULT.TXT"));
 }
 
 }  // namespace

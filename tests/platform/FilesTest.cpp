@@ -63,6 +63,27 @@ TEST_F(Files, ReplaceFileWithMovesOverTheTarget) {
   EXPECT_FALSE(test::FileExists(Scratch() + "\\NEW.TMP"));
 }
 
+// Windows takes a name that ends with a separator for a folder: a file is not reached by it.
+class TrailingSeparator : public test::CleanMachine, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(TrailingSeparator, NamesNoFile) {
+  std::string file = Scratch() + "\\DST.TXT", named = file + GetParam();
+  test::WriteFile(file, "kept");
+  EXPECT_FALSE(File::Open(named, "rt"));
+  EXPECT_FALSE(File::Open(named, "rb"));
+  EXPECT_FALSE(File::Open(named, "wt"));
+  EXPECT_FALSE(File::Open(named, "ab"));
+  EXPECT_FALSE(FindFirstExists(named));
+  EXPECT_EQ(FileStamp(named).size, -1);
+  EXPECT_FALSE(RemoveFile(named));
+  EXPECT_EQ(test::ReadFile(file), "kept");
+  EXPECT_FALSE(File::Open(Scratch() + "\\NEW.TXT" + GetParam(), "wb"));
+  EXPECT_FALSE(test::FileExists(Scratch() + "\\NEW.TXT"));
+  EXPECT_TRUE(File::Open(file, "rt")) << "the same name without the separator";
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TrailingSeparator, ::testing::Values("\\", "/"));
+
 struct CodePageCase {
   const char* cp1252;
   const char* utf8;

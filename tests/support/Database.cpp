@@ -31,13 +31,16 @@ void RunScript(ConnectionHolder& connection, const std::string& script) {
 
 }  // namespace
 
+std::string ServerConnectionText() { return ServerText(); }
+
 std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
   return info.param == Backend::Sqlite ? "SQLite" : "MariaDB";
 }
 
 std::string HostDatabase::ConnectionText(const std::string& name) const {
   if (Which() == Backend::MariaDb) return ServerText() + "Database=" + name + ";";
-  return "Driver=SQLite3;Database=" + DriverPath(name) + ";JournalMode=WAL;SyncPragma=NORMAL;";
+  // NoCreat=1: a missing file is an error, not a new empty database.
+  return "Driver=SQLite3;Database=" + DriverPath(name) + ";NoCreat=1;JournalMode=WAL;SyncPragma=NORMAL;";
 }
 
 void HostDatabase::SetUp() {
@@ -53,8 +56,7 @@ void HostDatabase::SetUp() {
   platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "SQL_PATH", Scratch().c_str());
   if (Which() == Backend::Sqlite) {
     platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "DB_FILE", DriverPath(DatabaseFile()).c_str());
-    WriteFile(Scratch() + "\\ZelvoDbConn.ini",
-              "[ZELVO]\r\nCONN_STRING=Driver=SQLite3;Database=[DB_FILE];JournalMode=WAL;SyncPragma=NORMAL;\r\n");
+    WriteFile(Scratch() + "\\ZelvoDbConn.ini", ReadFile(SourceFile("samples/zelvo/ZelvoDbConn.ini")));
   } else {
     platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "CONN_STR_ZELVO", "1");
     WriteFile(Scratch() + "\\ZelvoDbConn.ini", "[ZELVOMYSQL]\r\nCONN_STRING=" + ConnectionText(database_) + "\r\n");
@@ -81,6 +83,8 @@ void HostDatabase::CreateDatabase(const std::string& name, bool seed) {
     ExecuteNoRecords(server, "CREATE DATABASE " + name + " CHARACTER SET utf8mb4");
     server.Close();
   }
+  // The driver is told never to make a database: an empty file is an empty one for SQLite.
+  if (Which() == Backend::Sqlite) WriteFile(name, "");
   ZelvoDbConnection connection;
   ASSERT_EQ(connection.Open(ConnectionText(name)), 1);
   const char* schema = Which() == Backend::Sqlite ? "samples/db/sqlite/schema.sql" : "samples/db/mariadb/schema.sql";

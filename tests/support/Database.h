@@ -10,6 +10,8 @@
 namespace zmw::test {
 
 enum class Backend { Sqlite, MariaDb };
+// The ODBC connection text of the server that ZELVOMW_TEST_MARIADB names; empty without one.
+std::string ServerConnectionText();
 std::string BackendName(const ::testing::TestParamInfo<Backend>& info);
 
 class HostDatabase : public CleanMachine {

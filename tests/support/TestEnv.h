@@ -40,9 +40,16 @@ std::string SourceFile(const std::string& relative);
 // driver runs outside Wine's file namespace there.
 std::string DriverPath(const std::string& windowsPath);
 
-// Makes the file at the path one that opens but takes no bytes (a full disk); false where the
-// platform cannot.
-bool MakeFullDiskFile(const std::string& path);
+// A disk that fills up: while the object lives, every file this process writes takes at most
+// the given number of bytes and further writes fail. Nothing where the platform cannot.
+class FullDisk {
+ public:
+  virtual ~FullDisk() = default;
+};
+std::unique_ptr<FullDisk> FillDiskAt(std::size_t bytes);
+
+// Whether path texts that begin with "/" are the platform's own POSIX paths.
+bool PosixPathsAreNative();
 
 // Whether the Windows build runs under Wine, whose controls differ from Windows' in places.
 bool UnderWine();

@@ -13,7 +13,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "base/MwPath.h"
@@ -143,25 +142,36 @@ int main(int argc, char** argv) {
 
   platform::CalcWindow window("ZelvoMwCalc");
   if (!window.Valid()) return 3;
-  // Requests older than this program were answered by another one.
-  const long long started = NowNanoseconds() - 2'000'000'000LL;
+  // Requests older than this program were answered by another one, except the one it was
+  // started for, written while it comes up: Wine may take a good while to set up its prefix
+  // first, and counts the program as created only then.
+  long long created = platform::OwnProcessCreationTime();
+  const long long started = (created > 0 ? created : NowNanoseconds()) - 60'000'000'000LL;
   platform::FileStampValue answered, previous;
   auto idleSince = std::chrono::steady_clock::now();
+  auto unchangedSince = idleSince;
   for (;;) {
     if (window.WaitForQuit(50)) return 0;
-    if (std::chrono::steady_clock::now() - idleSince > std::chrono::seconds(options.idleSeconds)) return 0;
+    auto now = std::chrono::steady_clock::now();
+    if (now - idleSince > std::chrono::seconds(options.idleSeconds)) return 0;
     platform::FileStampValue stamp = platform::FileStamp(request);
     bool steady = stamp == previous;  // unchanged since the last look: the writer is done
+    if (!steady) unchangedSince = now;
     previous = stamp;
     if (stamp.size < 0 || !steady || stamp == answered || stamp.modified < started) continue;
     std::string text = ReadText(request);
     if (text.rfind("FINE\n", 0) == 0) return 0;
-    if (text.size() < 4 || text.compare(text.size() - 4, 4, "END\n") != 0) continue;
+    // A request ends with the END of its last position. One without (a job with no positions,
+    // a job file that was not there) has nothing to compute once it has stayed as it is for a
+    // while, and gets the empty answer.
+    bool complete = text.size() >= 4 && text.compare(text.size() - 4, 4, "END\n") == 0;
+    if (!complete && now - unchangedSince < std::chrono::milliseconds(300)) continue;
     if (MwPath(result).Exists()) continue;  // the last answer has not been taken yet
     answered = stamp;
-    idleSince = std::chrono::steady_clock::now();
+    idleSince = now;
     if (options.noAnswer) continue;
-    if (options.delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options.delay));
+    // The quit message is heard while the calculation takes its time.
+    if (options.delay > 0 && window.WaitForQuit(options.delay)) return 0;
     WriteResult(result, options.empty ? "" : Answer(ParseBlocks(text)));
   }
 }

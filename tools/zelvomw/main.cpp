@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "JobShow.h"
+#include "platform/Text.h"
 
 namespace fs = std::filesystem;
 
@@ -112,8 +113,13 @@ int main(int argc, char** argv) {
     app.exit(e);
     return 2;
   }
-  if (showJob) return zmw::tools::ShowJobFile(jobFile, std::cout, std::cerr);
-  if (makeJob) return zmw::tools::MakeJobFile(std::cin, madeFile, std::cerr);
+  // The shell hands over UTF-8; the library's narrow texts are the ANSI code page, as Wine
+  // turns a Windows program's command line into it (what it cannot hold becomes '?').
+  auto ansi = [](const std::string& text) { return zmw::platform::Utf8ToCp1252(text); };
+  if (showJob) return zmw::tools::ShowJobFile(ansi(jobFile), std::cout, std::cerr);
+  if (makeJob) return zmw::tools::MakeJobFile(std::cin, ansi(madeFile), std::cerr);
   if (!chosen) return 2;
-  return Call(*chosen, values[static_cast<std::size_t>(chosen - kExports)]);
+  std::vector<std::string> arguments;
+  for (const std::string& a : values[static_cast<std::size_t>(chosen - kExports)]) arguments.push_back(ansi(a));
+  return Call(*chosen, arguments);
 }

@@ -329,33 +329,11 @@ class OdbcCommand final : public CommandSource {
   std::vector<Variant> values_;
 };
 
-// unixODBC reads a file DSN only through its narrow entry, and Wine's cannot see Windows
-// paths: the file's [ODBC] keys are put into the text here, those of the text winning.
-ConnPairs ExpandFileDsn(const ConnPairs& given) {
-  ConnPairs pairs;
-  std::optional<std::string> file = ConnValue(given, "FILEDSN");
-  if (file) {
-    std::ifstream in(platform::NativePath(*file), std::ios::binary);
-    if (!in)
-      throw DbError(kEFail, "[ZelvoMW][ODBC] General error: Invalid file dsn '" + *file + "' (SQLSTATE HY000)");
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    for (auto& [key, value] : platform::IniDocument::Parse(bytes).Entries("ODBC"))
-      if (!ConnValue(given, key)) pairs.emplace_back(key, value);
-  }
-  for (const auto& pair : given)
-    if (!platform::EqualsNoCase(pair.first, "FILEDSN")) pairs.push_back(pair);
-  // Database files named by Windows paths live where the platform keeps them.
-  for (auto& [key, value] : pairs)
-    if (platform::EqualsNoCase(key, "Database") || platform::EqualsNoCase(key, "DBQ"))
-      value = platform::NativePath(value).string();
-  return pairs;
-}
-
 class OdbcSource final : public DataSource {
  public:
   void Open(const std::string& connectionText) override {
     Utf8Texts utf8;
-    std::string text = JoinConnText(ExpandFileDsn(ParseConnText(connectionText)));
+    std::string text = DriverConnText(connectionText);
     Disconnect();
     env_ = Handle(SQL_HANDLE_ENV, SQL_NULL_HANDLE);
     if (!env_) throw DbError(kEFail, "ODBC driver manager not available");
@@ -419,6 +397,39 @@ class OdbcSource final : public DataSource {
 };
 
 }  // namespace
+
+// unixODBC reads a file DSN only through its narrow entry, and Wine's cannot see Windows
+// paths: the file's [ODBC] keys take the place of FILEDSN here, those of the text winning.
+// Database files named by Windows paths live where the platform keeps them.
+std::string DriverConnText(const std::string& connectionText) {
+  ConnAttributes given = ParseConnText(connectionText);
+  ConnTextEdit edit(connectionText);
+  auto nativeValue = [](const std::string& key, const std::string& value) {
+    bool names = platform::EqualsNoCase(key, "Database") || platform::EqualsNoCase(key, "DBQ");
+    return names ? platform::NativePath(value).string() : value;
+  };
+  bool expanded = false;
+  for (const ConnAttribute& a : given) {
+    if (platform::EqualsNoCase(a.key, "FILEDSN")) {
+      if (expanded) {
+        edit.Remove(a);  // the first one counts
+        continue;
+      }
+      expanded = true;
+      std::ifstream in(platform::NativePath(a.value), std::ios::binary);
+      if (!in)
+        throw DbError(kEFail, "[ZelvoMW][ODBC] General error: Invalid file dsn '" + a.value + "' (SQLSTATE HY000)");
+      std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      std::vector<std::pair<std::string, std::string>> fromFile;
+      for (auto& [key, value] : platform::IniDocument::Parse(bytes).Entries("ODBC"))
+        if (!ConnValue(given, key)) fromFile.emplace_back(key, nativeValue(key, value));
+      edit.Replace(a, fromFile);
+    } else if (std::string native = nativeValue(a.key, a.value); native != a.value) {
+      edit.ReplaceValue(a, native);
+    }
+  }
+  return edit.Result();
+}
 
 std::unique_ptr<DataSource> CreateOdbcSource() { return std::make_unique<OdbcSource>(); }
 

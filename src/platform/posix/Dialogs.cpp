@@ -8,12 +8,15 @@
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <algorithm>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "platform/Dialogs.h"
 #include "platform/Text.h"
 #include "platform/common/DialogTexts.h"
+#include "platform/posix/Interrupt.h"
 #include "platform/posix/UiLog.h"
 
 namespace zmw::platform {
@@ -22,23 +25,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Json = nlohmann::ordered_json;
 
-volatile std::sig_atomic_t interrupted = 0;
-void OnInterrupt(int) { interrupted = 1; }
-
-// While a modal dialog runs, an interrupt clicks its cancel button instead of ending the program.
-class InterruptAsCancel {
- public:
-  InterruptAsCancel() {
-    struct sigaction action = {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    ::sigaction(SIGINT, &action, &previous_);
-  }
-  ~InterruptAsCancel() { ::sigaction(SIGINT, &previous_, nullptr); }
-
- private:
-  struct sigaction previous_;
-};
+class PosixDialog;
+// The modal dialogs that run, innermost last: a question asked inside one of them keeps their
+// timers going, as the message box's own loop does on Windows.
+std::vector<PosixDialog*> openModals;
 
 struct Timer {
   unsigned interval;
@@ -57,37 +47,30 @@ class PosixDialog final : public DialogWindow {
   PosixDialog(int templateId, DialogEvents& events) : id_(templateId), events_(events) {}
 
   int RunModal() override {
-    InterruptAsCancel guard;
-    interrupted = 0;
+    // A Ctrl-C held from before the dialog is its first click on cancel.
+    posix::CatchInterrupts interrupts;
+    openModals.push_back(this);
     Log({{"kind", "dialog"}, {"template", id_}, {"event", "start"}});
     events_.OnInitDialog();
     auto sleepUntil = Clock::now();
     while (!ended_) {
       auto now = Clock::now();
-      if (interrupted) {
-        interrupted = 0;
+      if (posix::TakeInterrupt()) {
         Log({{"kind", "dialog"}, {"template", id_}, {"event", "interrupt"}});
         events_.OnCommand(events_.CancelControl());
         continue;
       }
       if (now >= sleepUntil && RunScriptAction(sleepUntil)) continue;
-      for (auto& [timerId, timer] : timers_) {
-        if (ended_) break;
-        if (now >= timer.due) {
-          timer.due = now + std::chrono::milliseconds(timer.interval);
-          events_.OnTimer(timerId);
-          break;  // the handler may have changed the timers
-        }
-      }
+      FireDueTimer();
       if (ended_) break;
       ShowStatus();
       auto wake = now + std::chrono::milliseconds(50);
-      for (auto& [timerId, timer] : timers_)
-        if (timer.due < wake) wake = timer.due;
+      if (auto next = NextDue(); next && *next < wake) wake = *next;
       if (sleepUntil > now && sleepUntil < wake) wake = sleepUntil;
       auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now()).count();
       if (wait > 0) ::poll(nullptr, 0, int(wait));
     }
+    openModals.erase(std::find(openModals.begin(), openModals.end(), this));
     if (UseTerminalOutput()) std::cerr << "\r\033[K" << std::flush;
     Log({{"kind", "dialog"}, {"template", id_}, {"event", "end"}, {"result", result_}});
     return result_;
@@ -114,6 +97,26 @@ class PosixDialog final : public DialogWindow {
     timers_.clear();
     if (UseTerminalOutput() && progress_) std::cerr << std::endl;
     Log({{"kind", "dialog"}, {"template", id_}, {"event", "destroy"}});
+  }
+
+  // Runs one timer that is due; the handler may change the timers, so one at a time.
+  void FireDueTimer() {
+    auto now = Clock::now();
+    for (auto& [timerId, timer] : timers_) {
+      if (ended_) return;
+      if (now >= timer.due) {
+        timer.due = now + std::chrono::milliseconds(timer.interval);
+        events_.OnTimer(timerId);
+        return;
+      }
+    }
+  }
+
+  std::optional<Clock::time_point> NextDue() const {
+    std::optional<Clock::time_point> next;
+    for (const auto& [timerId, timer] : timers_)
+      if (!next || timer.due < *next) next = timer.due;
+    return next;
   }
 
   unsigned StartTimer(unsigned id, unsigned milliseconds) override {
@@ -207,6 +210,20 @@ class PosixDialogHost final : public DialogHost {
 };
 
 }  // namespace
+
+namespace posix {
+int RunDueDialogTimers() {
+  // A copy: a handler may end a dialog, whose loop then leaves the list.
+  std::vector<PosixDialog*> open = openModals;
+  for (PosixDialog* dialog : open) dialog->FireDueTimer();
+  std::optional<Clock::time_point> next;
+  for (PosixDialog* dialog : openModals)
+    if (auto due = dialog->NextDue(); due && (!next || *due < *next)) next = due;
+  if (!next) return -1;
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(*next - Clock::now()).count();
+  return ms < 0 ? 0 : int(ms);
+}
+}  // namespace posix
 
 DialogHost& PlatformDialogHost() {
   static PosixDialogHost host;

@@ -46,6 +46,17 @@ bool WriteBytesReplacing(const fs::path& file, const std::string& bytes) {
 
 }  // namespace posix
 
+namespace {
+
+// Windows takes a name that ends with a separator for a folder only: a file is neither opened,
+// removed nor found by it. Our path mapping drops empty components, so the test is made on the
+// text.
+bool NamesAFolderOnly(const std::string& path) {
+  return !path.empty() && (path.back() == '\\' || path.back() == '/');
+}
+
+}  // namespace
+
 File::~File() { Close(); }
 
 File::File(File&& other) noexcept
@@ -69,6 +80,7 @@ File File::Open(const std::string& path, const char* mode) {
     if (*m == 'b') binary = true;
     else if (*m != 't') native += *m;
   }
+  if (NamesAFolderOnly(path)) return file;
   fs::path where = NativePath(path);
   std::error_code ec;
   if (fs::is_directory(where, ec)) return file;  // Windows refuses to open a folder
@@ -147,6 +159,7 @@ bool File::Close() {
 FileStampValue FileStamp(const std::string& path) {
   struct stat st;
   FileStampValue stamp;
+  if (NamesAFolderOnly(path)) return stamp;
   if (::stat(NativePath(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return stamp;
   stamp.size = static_cast<long long>(st.st_size);
   stamp.modified = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
@@ -154,12 +167,13 @@ FileStampValue FileStamp(const std::string& path) {
 }
 
 bool FindFirstExists(const std::string& path) {
-  if (path.find_first_of("*?") != std::string::npos) return false;
+  if (path.find_first_of("*?") != std::string::npos || NamesAFolderOnly(path)) return false;
   std::error_code ec;
   return fs::exists(NativePath(path), ec);
 }
 
 bool RemoveFile(const std::string& path) {
+  if (NamesAFolderOnly(path)) return false;
   fs::path where = NativePath(path);
   std::error_code ec;
   if (fs::is_directory(where, ec)) return false;
@@ -171,6 +185,7 @@ bool CreateFolder(const std::string& path) {
 }
 
 bool ReplaceFileWith(const std::string& source, const std::string& target) {
+  if (NamesAFolderOnly(source) || NamesAFolderOnly(target)) return false;
   return std::rename(NativePath(source).c_str(), NativePath(target).c_str()) == 0;
 }
 

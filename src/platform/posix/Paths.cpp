@@ -36,6 +36,36 @@ fs::path DriveRoot(char letter) {
   return link;
 }
 
+std::string WindowsPathOf(const fs::path& file, bool withRootDrive) {
+  std::error_code ec;
+  DriveRoot('c');
+  fs::path target = fs::weakly_canonical(file, ec);
+  if (ec) return "";
+  std::string best;
+  std::size_t bestLength = 0;
+  for (fs::directory_iterator it(PrefixRoot() / "dosdevices", ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (name.size() != 2 || name[1] != ':' || !std::isalpha(static_cast<unsigned char>(name[0]))) continue;
+    std::error_code rootError;
+    fs::path root = fs::canonical(it->path(), rootError);
+    if (rootError || (root == root.root_path() && !withRootDrive)) continue;
+    std::string rootText = root.string();
+    std::string targetText = target.string();
+    bool inside = targetText == rootText ||
+                  (targetText.size() > rootText.size() && targetText.compare(0, rootText.size(), rootText) == 0 &&
+                   (rootText.back() == '/' || targetText[rootText.size()] == '/'));
+    if (!inside || rootText.size() < bestLength) continue;
+    if (!best.empty() && rootText.size() == bestLength) continue;
+    std::string rest = targetText.substr(rootText.size());
+    for (char& c : rest)
+      if (c == '/') c = '\\';
+    if (rest.empty() || rest[0] != '\\') rest = "\\" + rest;
+    best = std::string(1, char(std::toupper(static_cast<unsigned char>(name[0])))) + ":" + Utf8ToCp1252(rest);
+    bestLength = rootText.size();
+  }
+  return best;
+}
+
 }  // namespace posix
 
 namespace {
@@ -119,5 +149,12 @@ int DriveType(const std::string& root) {
       return DriveFixed;
   }
 }
+
+}  // namespace zmw::platform
+
+namespace zmw::platform {
+
+// Here a text that begins with "/" names a file of this computer, not of the prefix.
+bool IsNativePosixPath(const std::string& path) { return !path.empty() && path[0] == '/'; }
 
 }  // namespace zmw::platform

@@ -10,6 +10,17 @@ std::filesystem::path PrefixRoot();
 // dosdevices/<letter>: of the prefix; drive C is created on first use.
 std::filesystem::path DriveRoot(char letter);
 
+// The Windows path text of a POSIX file through the prefix's drives, the most specific drive
+// first; empty when no drive holds it. A drive that stands for the whole file system (Wine's
+// z:) counts only when asked for: through it every file of the computer would seem the
+// prefix's own.
+std::string WindowsPathOf(const std::filesystem::path& file, bool withRootDrive);
+
+// Whether a program that Wine runs for this prefix is there (a Windows MaicoWin, say).
+bool WineRunsInPrefix();
+// The prefix of a Wine process, as its environment names it (~/.wine when it names none).
+std::filesystem::path WinePrefixOf(int pid);
+
 }  // namespace zmw::platform::posix
 
 #include <optional>

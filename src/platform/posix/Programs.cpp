@@ -1,4 +1,6 @@
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -6,10 +8,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include "platform/Files.h"
 #include "platform/Programs.h"
@@ -67,6 +73,55 @@ int ConnectToWindow(const std::string& name) {
   return fd;
 }
 
+// The Windows helper that reaches Wine's windows: named by ZELVOMW_WINE_HELPER, or beside the
+// library.
+std::string WineHelper() {
+  if (const char* given = std::getenv("ZELVOMW_WINE_HELPER"); given && *given) return given;
+  Dl_info info;
+  if (::dladdr(reinterpret_cast<void*>(&FindOnPath), &info) == 0 || !info.dli_fname) return "";
+  fs::path beside = fs::path(info.dli_fname).parent_path() / "zmw-wincalc.exe";
+  std::error_code ec;
+  return fs::is_regular_file(beside, ec) ? beside.string() : "";
+}
+
+// Runs the helper through Wine for this prefix and waits for it; true when it says yes.
+// Wine is asked only when it already runs a program of this prefix: there is no window of
+// Wine's to find otherwise, and starting Wine would set up a prefix for nothing.
+bool AskWineWindow(const char* verb, const std::string& name) {
+  if (!posix::WineRunsInPrefix()) return false;
+  std::string helper = WineHelper();
+  std::string wine = FindOnPath("wine");
+  if (helper.empty() || wine.empty()) return false;
+  std::string prefix = posix::PrefixRoot().string();
+  std::string title = Cp1252ToUtf8(name);
+  pid_t child = ::fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    ::setenv("WINEPREFIX", prefix.c_str(), 1);
+    ::setenv("WINEDEBUG", "-all", 1);
+    int null = ::open("/dev/null", O_RDWR);
+    ::dup2(null, 0);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    ::execl(wine.c_str(), wine.c_str(), helper.c_str(), verb, title.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  for (;;) {
+    pid_t r = ::waitpid(child, &status, WNOHANG);
+    if (r == child) break;
+    if (r < 0 && errno != EINTR) return false;
+    if (std::chrono::steady_clock::now() > until) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 }  // namespace
 
 bool StartProgram(const std::string& program, const std::string& parameters, const std::string& folder) {
@@ -74,12 +129,17 @@ bool StartProgram(const std::string& program, const std::string& parameters, con
   std::error_code ec;
   if (!fs::is_regular_file(native, ec)) return false;
   std::vector<std::string> argv;
-  if (IsWindowsProgram(native)) {
+  bool windows = IsWindowsProgram(native);
+  if (windows) {
     std::string wine = FindOnPath("wine");
     if (wine.empty()) return false;
     argv.push_back(wine);
   }
-  argv.push_back(native.string());
+  // Wine is given the Windows path, so that the program sees itself where the library put it
+  // and the process walk finds it there.
+  bool windowsText = !program.empty() && program[0] != '/';
+  argv.push_back(windows && windowsText ? Cp1252ToUtf8(program) : native.string());
+  std::string prefix = posix::PrefixRoot().string();
   for (const std::string& a : SplitCommandLine(parameters)) argv.push_back(Cp1252ToUtf8(a));
   std::string dir = folder.empty() ? std::string() : NativePath(folder).string();
 
@@ -98,6 +158,8 @@ bool StartProgram(const std::string& program, const std::string& parameters, con
     ::close(report[0]);
     if (::fork() != 0) ::_exit(0);
     ::setsid();
+    // A Windows program runs on the machine that the prefix stands for.
+    if (windows) ::setenv("WINEPREFIX", prefix.c_str(), 1);
     int null = ::open("/dev/null", O_RDWR);
     ::dup2(null, 0);
     ::dup2(null, 1);
@@ -132,16 +194,40 @@ std::string OwnProgramPath() {
   return Utf8ToCp1252(fs::read_symlink("/proc/self/exe", ec).string());
 }
 
+long long OwnProcessCreationTime() {
+  // Field 22 of /proc/self/stat: clock ticks since boot; the boot time is in /proc/stat.
+  std::ifstream stat("/proc/self/stat");
+  std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  std::size_t close = all.rfind(')');
+  if (close == std::string::npos) return 0;
+  std::istringstream fields(all.substr(close + 2));
+  std::string field;
+  unsigned long long ticks = 0;
+  for (int i = 3; i <= 22 && fields >> field; ++i)
+    if (i == 22) ticks = std::strtoull(field.c_str(), nullptr, 10);
+  std::ifstream system("/proc/stat");
+  std::string key;
+  long long boot = 0;
+  while (system >> key)
+    if (key == "btime") {
+      system >> boot;
+      break;
+    }
+  if (boot == 0) return 0;
+  long hz = ::sysconf(_SC_CLK_TCK);
+  return boot * 1'000'000'000LL + static_cast<long long>(ticks) * (1'000'000'000LL / (hz > 0 ? hz : 100));
+}
+
 bool CalcWindowExists(const std::string& name) {
   int fd = ConnectToWindow(name);
-  if (fd < 0) return false;
+  if (fd < 0) return AskWineWindow("find", name);
   ::close(fd);
   return true;
 }
 
 bool PostQuitToCalcWindow(const std::string& name) {
   int fd = ConnectToWindow(name);
-  if (fd < 0) return false;
+  if (fd < 0) return AskWineWindow("post", name);
   bool sent = ::send(fd, "WM_QUIT", 7, 0) == 7;
   ::close(fd);
   return sent;

@@ -1,6 +1,10 @@
 // The POSIX stand-in for the Windows user interface: a terminal UI when a person is at a
 // terminal, a batch UI that waits for no one otherwise. Both log to ZELVOMW_UI_LOG.
+#include <poll.h>
 #include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +16,7 @@
 
 #include "platform/Text.h"
 #include "platform/Ui.h"
+#include "platform/posix/Interrupt.h"
 #include "platform/posix/Prefix.h"
 #include "platform/posix/UiLog.h"
 
@@ -120,11 +125,77 @@ bool UseTerminal() {
   return ::isatty(0) && ::isatty(2);
 }
 
-std::string AskTerminal(const std::string& prompt) {
+enum class Reply { Line, Interrupted, End };
+
+// One line typed at the terminal. Standard input is read by hand, not through a stream, so
+// that the open dialogs' timers go on while a person thinks and Ctrl-C is an answer, not a
+// broken stream.
+Reply AskTerminal(const std::string& prompt, std::string& answer) {
+  static std::string typed;  // what came after the last line taken
+  posix::CatchInterrupts interrupts;
   std::cerr << prompt << std::flush;
-  std::string line;
-  if (!std::getline(std::cin, line)) return "";
-  return Utf8ToCp1252(line);
+  for (;;) {
+    if (std::size_t eol = typed.find('\n'); eol != std::string::npos) {
+      std::string line = typed.substr(0, eol);
+      typed.erase(0, eol + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      answer = Utf8ToCp1252(line);
+      return Reply::Line;
+    }
+    if (posix::TakeInterrupt()) {
+      std::cerr << "^C" << std::endl;
+      return Reply::Interrupted;
+    }
+    int due = posix::RunDueDialogTimers();
+    int wait = due < 0 || due > 50 ? 50 : due;
+    pollfd in{0, POLLIN, 0};
+    int ready = ::poll(&in, 1, wait);
+    if (ready <= 0) continue;  // a timer is due, an interrupt came, or nothing yet
+    char buffer[256];
+    ssize_t got = ::read(0, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      std::cerr << std::endl;
+      return Reply::End;
+    }
+    typed.append(buffer, std::size_t(got));
+  }
+}
+
+// The button that Ctrl-C, like Esc, stands for.
+int InterruptAnswer(const int* buttons, int count) {
+  for (int wanted : {kIdCancel, kIdNo, kIdAbort})
+    for (int i = 0; i < count; ++i)
+      if (buttons[i] == wanted) return wanted;
+  return buttons[0];
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
+  std::size_t b = text.find_first_not_of(" \t"), e = text.find_last_not_of(" \t");
+  return b == std::string::npos ? std::string() : text.substr(b, e - b + 1);
+}
+
+// What a person typed at a message box: a button's number or its word; 0 when it names no
+// button of this box.
+int ParseAnswer(const std::string& typed, const int* buttons, int count, int fallback) {
+  std::string word = Lower(typed);
+  if (word.empty()) return fallback;
+  static const std::pair<const char*, int> words[] = {
+      {"s", kIdYes}, {"si", kIdYes}, {"s\xEC", kIdYes}, {"y", kIdYes}, {"yes", kIdYes},
+      {"n", kIdNo}, {"no", kIdNo}, {"ok", kIdOk}, {"a", kIdCancel}, {"annulla", kIdCancel},
+      {"c", kIdCancel}, {"cancel", kIdCancel}, {"interrompi", kIdAbort}, {"riprova", kIdRetry},
+      {"ignora", kIdIgnore}};
+  int wanted = 0;
+  if (word.find_first_not_of("0123456789") == std::string::npos && word.size() < 4) {
+    wanted = std::atoi(word.c_str());
+  } else {
+    for (auto& [w, result] : words)
+      if (word == w) wanted = result;
+  }
+  for (int i = 0; i < count; ++i)
+    if (buttons[i] == wanted) return wanted;
+  return 0;
 }
 
 class PosixUi final : public Ui {
@@ -137,17 +208,40 @@ class PosixUi final : public Ui {
     int buttons[3];
     int count = ButtonsOf(style, buttons);
     int answer = DefaultResultOf(style);
-    if (UseTerminal()) {
+    bool interrupted = false;
+    if (posix::TakeInterrupt()) {
+      // A Ctrl-C held from before the box is its answer.
+      interrupted = true;
+      answer = InterruptAnswer(buttons, count);
+      if (UseTerminal()) std::cerr << "  ^C = " << Cp1252ToUtf8(ButtonLabel(answer)) << std::endl;
+    } else if (UseTerminal()) {
       std::string prompt = "  ";
       for (int i = 0; i < count; ++i)
         prompt += std::to_string(buttons[i]) + "=" + Cp1252ToUtf8(ButtonLabel(buttons[i])) + "  ";
       prompt += "(Invio = " + Cp1252ToUtf8(ButtonLabel(answer)) + "): ";
-      answer = Pick(AskTerminal(prompt), buttons, count, answer);
+      for (;;) {
+        std::string typed;
+        Reply reply = AskTerminal(prompt, typed);
+        if (reply == Reply::End) break;  // nobody left to ask: the default button
+        if (reply == Reply::Interrupted) {
+          interrupted = true;
+          answer = InterruptAnswer(buttons, count);
+          break;
+        }
+        if (int picked = ParseAnswer(typed, buttons, count, answer)) {
+          answer = picked;
+          break;
+        }
+        std::cerr << "  Risposta non valida: " << Cp1252ToUtf8(typed) << std::endl;
+      }
     } else if (std::string given; Answers().Next(given)) {
       answer = Pick(given, buttons, count, answer);
     }
-    Log({{"kind", "message"}, {"caption", Cp1252ToUtf8(caption)}, {"text", Cp1252ToUtf8(text)},
-         {"style", style}, {"owner", OwnerName(owner)}, {"answer", answer}});
+    nlohmann::ordered_json entry = {{"kind", "message"}, {"caption", Cp1252ToUtf8(caption)},
+                                    {"text", Cp1252ToUtf8(text)}, {"style", style},
+                                    {"owner", OwnerName(owner)}, {"answer", answer}};
+    if (interrupted) entry["interrupt"] = true;
+    Log(entry);
     return answer;
   }
 
@@ -159,8 +253,10 @@ class PosixUi final : public Ui {
   bool BrowseFolder(const std::string& title, std::string& folder) override {
     std::cerr << "[" << Cp1252ToUtf8(title) << "]" << std::endl;
     std::string chosen;
-    if (UseTerminal()) {
-      chosen = AskTerminal("  Cartella (Invio = annulla): ");
+    if (posix::TakeInterrupt()) {
+      chosen.clear();
+    } else if (UseTerminal()) {
+      if (AskTerminal("  Cartella (Invio = annulla): ", chosen) != Reply::Line) chosen.clear();
     } else if (std::string action; Script().Next(action)) {
       // "browse <folder>" chooses a folder; "browse" alone, or any other action, cancels.
       if (action.rfind("browse ", 0) == 0) chosen = Utf8ToCp1252(action.substr(7));

@@ -12,5 +12,8 @@ bool UseTerminal();
 bool NextScriptAction(std::string& action);
 // Looks at the next action without taking it.
 bool PeekScriptAction(std::string& action);
+// Runs the timers that are due in the modal dialogs that are open, as a message box's loop
+// dispatches them on Windows; gives the milliseconds until the next one is due, -1 for none.
+int RunDueDialogTimers();
 
 }  // namespace zmw::platform::posix

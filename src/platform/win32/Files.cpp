@@ -100,3 +100,10 @@ int DriveType(const std::string& root) { return static_cast<int>(::GetDriveTypeA
 std::filesystem::path NativePath(const std::string& path) { return std::filesystem::path(path); }
 
 }  // namespace zmw::platform
+
+namespace zmw::platform {
+
+// On Windows a text that begins with "/" is a path on the current drive like any other.
+bool IsNativePosixPath(const std::string&) { return false; }
+
+}  // namespace zmw::platform

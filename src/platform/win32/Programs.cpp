@@ -17,6 +17,16 @@ std::string OwnProgramPath() {
   return std::string(path, n < MAX_PATH ? n : 0);
 }
 
+long long OwnProcessCreationTime() {
+  FILETIME created, exited, kernel, user;
+  if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+  ULARGE_INTEGER t;
+  t.LowPart = created.dwLowDateTime;
+  t.HighPart = created.dwHighDateTime;
+  // FILETIME counts 100 ns since 1601.
+  return (static_cast<long long>(t.QuadPart) - 116444736000000000LL) * 100;
+}
+
 bool CalcWindowExists(const std::string& name) { return ::FindWindowA(name.c_str(), name.c_str()) != nullptr; }
 
 bool PostQuitToCalcWindow(const std::string& name) {

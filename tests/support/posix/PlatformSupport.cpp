@@ -1,4 +1,5 @@
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -100,11 +101,35 @@ std::string DriverPath(const std::string& windowsPath) { return windowsPath; }
 bool CanMakeUncShare() { return true; }
 bool UnderWine() { return false; }
 
-bool MakeFullDiskFile(const std::string& path) {
-  std::error_code ec;
-  fs::create_symlink("/dev/full", platform::NativePath(path), ec);
-  return !ec;
-}
+namespace {
+
+// The file size limit of the process: a write past it fails with EFBIG, as one on a full disk
+// fails with ENOSPC, and what came before stays in the file. Files already longer are not
+// touched unless they grow.
+class FileSizeLimit final : public FullDisk {
+ public:
+  explicit FileSizeLimit(std::size_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &previous_);
+    previousSignal_ = ::signal(SIGXFSZ, SIG_IGN);  // a failed write, not the end of the process
+    rlimit limit = previous_;
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() override {
+    ::setrlimit(RLIMIT_FSIZE, &previous_);
+    ::signal(SIGXFSZ, previousSignal_);
+  }
+
+ private:
+  rlimit previous_{};
+  void (*previousSignal_)(int);
+};
+
+}  // namespace
+
+std::unique_ptr<FullDisk> FillDiskAt(std::size_t bytes) { return std::make_unique<FileSizeLimit>(bytes); }
+
+bool PosixPathsAreNative() { return true; }
 
 bool CanMakeNetworkDrive(char letter) {
   fs::path root = std::getenv("ZELVOMW_PREFIX");

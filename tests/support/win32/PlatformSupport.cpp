@@ -81,7 +81,8 @@ std::string DriverPath(const std::string& windowsPath) {
 }
 
 bool CanMakeUncShare() { return false; }
-bool MakeFullDiskFile(const std::string&) { return false; }
+std::unique_ptr<FullDisk> FillDiskAt(std::size_t) { return nullptr; }
+bool PosixPathsAreNative() { return false; }
 bool UnderWine() { return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
 bool CanMakeNetworkDrive(char) { return false; }
 

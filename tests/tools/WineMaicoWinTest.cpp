@@ -1,0 +1,143 @@
+// A MaicoWin that is a Windows program, run by Wine for the prefix: the Linux library starts
+// it, sees it running, and reaches its calculation window with the quit message. Needs Wine
+// and the Windows build of the stand-in, named by ZELVOMW_TEST_WINDOWS_SIM (the test script
+// does so after the Windows build); skipped without them.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <thread>
+
+#include "calc/JobItem.h"
+#include "maicowin/MaicoWinConf.h"
+#include "maicowin/ProcessWalk.h"
+#include "platform/Files.h"
+#include "platform/Processes.h"
+#include "platform/Profile.h"
+#include "platform/Programs.h"
+#include "support/Database.h"
+
+namespace fs = std::filesystem;
+
+namespace zmw {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+  auto until = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < until) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(50ms);
+  }
+  return condition();
+}
+
+int CountMaicoWin(std::uint32_t, std::uint16_t, const char* name, std::intptr_t out) {
+  if (IsMaicoWinProcess(0, 0, name, 0) == 2) ++*reinterpret_cast<int*>(out);
+  return 1;
+}
+
+int RunningMaicoWins() {
+  int count = 0;
+  platform::WalkProcesses(CountMaicoWin, reinterpret_cast<std::intptr_t>(&count));
+  return count;
+}
+
+// Runs zelvomw in batch and gives the last line of its standard output.
+std::string Zelvomw(const std::vector<std::string>& args, const std::string& out) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    ::setenv("ZELVOMW_UI", "batch", 1);
+    if (!::freopen(out.c_str(), "w", stdout) || !::freopen((out + ".err").c_str(), "w", stderr)) ::_exit(126);
+    std::vector<char*> argv{const_cast<char*>(ZMW_COMMAND)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(ZMW_COMMAND, argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  std::ifstream in(out);
+  std::string line, last;
+  while (std::getline(in, line))
+    if (!line.empty()) last = line;
+  return last;
+}
+
+class WineMaicoWin : public test::HostDatabase {
+ protected:
+  void SetUp() override {
+    const char* sim = std::getenv("ZELVOMW_TEST_WINDOWS_SIM");
+    if (!sim || !*sim) GTEST_SKIP() << "no Windows stand-in named in ZELVOMW_TEST_WINDOWS_SIM";
+    test::HostDatabase::SetUp();
+    platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", "C:\\MAICOWIN\\");
+    platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "MW_CMD_STRING", "MSERVER.EXE --idle=300");
+    test::WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI",
+                    "[EXPORT-IMPORT]\r\nEXPORT=C:\\MAICOWIN\\EXCH\\RESULT.TXT\r\nIMPORT=C:\\MAICOWIN\\EXCH\\REQUEST.TXT\r\n");
+    test::MakeFolders("C:\\MAICOWIN\\EXCH");
+    test::CopyProgram(sim, "C:\\MAICOWIN\\BIN\\MSERVER.EXE");
+    platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "JOB_PATH", (Scratch() + "\\JOBS\\").c_str());
+    test::MakeFolders(Scratch() + "\\JOBS");
+  }
+  void TearDown() override {
+    if (IsSkipped()) return;  // nothing was set up
+    // Wine's processes of this prefix end with its server.
+    std::string command = "WINEPREFIX='" + std::string(std::getenv("ZELVOMW_PREFIX")) + "' wineserver -k 2>/dev/null";
+    (void)!std::system(command.c_str());
+    test::HostDatabase::TearDown();
+  }
+  void MakeJob(const std::string& name) {
+    JobItemList job;
+    JobItemRecord head;
+    head.JobCode.Set(name);
+    job.Append(head);
+    JobItemRecord r;
+    r.JobCode.Set(name);
+    r.PosNo.Set(1);
+    r.Sub3.Set(1);
+    r.Code.Set("LARGHEZZA");
+    r.Kind.Set(2);
+    r.Value.Set(1200);
+    r.Quantity.Set(1);
+    job.Append(r);
+    ASSERT_TRUE(job.Save(Scratch() + "\\JOBS\\" + name + ".MW"));
+  }
+  std::string Out() const { return platform::NativePath(Scratch() + "\\out.txt").string(); }
+};
+
+TEST_F(WineMaicoWin, IsStartedSeenAndAskedToEnd) {
+  // Not running: the calculation starts it through Wine and, at its end, asks it to quit.
+  MakeJob("A123");
+  EXPECT_EQ(Zelvomw({"LanciaCalcoloMW", Scratch() + "\\JOBS\\A123.MW"}, Out()), "1");
+  JobItemList fit;
+  fit.Load(Scratch() + "\\JOBS\\A123.FIT", CountRule::EmptyWhenNotPositive);
+  EXPECT_EQ(fit.Size(), 2u);
+  EXPECT_TRUE(Eventually([] { return RunningMaicoWins() == 0; }, 20s)) << "the quit message reached it";
+
+  // Already running: seen, not started a second time, and asked to quit again at the end.
+  ASSERT_TRUE(platform::StartProgram("C:\\MAICOWIN\\BIN\\MSERVER.EXE", "--idle=300", "C:\\MAICOWIN\\BIN"));
+  ASSERT_TRUE(Eventually([] { return platform::CalcWindowExists("ZelvoMwCalc"); }, 60s));
+  EXPECT_EQ(MaicoWinConf().Running(), 1);
+  // A start would fail now, with its message: the calculation must use the one that runs.
+  platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "MW_CMD_STRING", "NOPE.EXE");
+  MakeJob("B222");
+  EXPECT_EQ(Zelvomw({"LanciaCalcoloMW", Scratch() + "\\JOBS\\B222.MW"}, Out()), "1");
+  std::ifstream err(Out() + ".err");
+  std::string shown((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(shown.find("Errore nell'apertura di MaicoWin"), std::string::npos) << shown;
+  fit.Load(Scratch() + "\\JOBS\\B222.FIT", CountRule::EmptyWhenNotPositive);
+  EXPECT_EQ(fit.Size(), 2u);
+  EXPECT_TRUE(Eventually([] { return RunningMaicoWins() == 0; }, 20s));
+  EXPECT_FALSE(platform::CalcWindowExists("ZelvoMwCalc"));
+}
+
+}  // namespace
+}  // namespace zmw
