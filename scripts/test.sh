@@ -74,3 +74,10 @@ fi
 # Windows need a display under Wine; Xvfb gives one to the tests that make windows.
 (cd build/win64 && xvfb-run -a ctest --output-on-failure)
 /usr/lib/wine/wineserver -k 2>/dev/null || true
+
+step "Linux library with a Windows MaicoWin under Wine"
+# The Linux build starts the Windows stand-in through Wine, sees it in the process walk and
+# reaches its calculation window; each test sets up its own Wine prefix.
+xvfb-run -a env ZELVOMW_TEST_WINDOWS_SIM="$root/build/win64/bin/maicowin-sim.exe" \
+  build/linux/bin/tools_tests --gtest_filter='WineMaicoWin.*'
+

@@ -12,5 +12,7 @@ struct FitLine {
 // The ten fields joined by ";" and ended by "\n" (CR LF once written in text mode); the price
 // with two decimals and "." whatever the locale.
 std::string FormatFitLine(const FitLine& line);
+// The same with the price text already made.
+std::string FormatFitLine(const FitLine& line, const std::string& priceText);
 
 }  // namespace zmw

@@ -73,7 +73,10 @@ constexpr long kMaxFieldWidth = 1024;
 }
 
 std::string FormatStatement(const std::string& format, std::initializer_list<SqlArg> args) {
-  std::vector<SqlArg> given(args);
+  return FormatStatement(format, std::vector<SqlArg>(args));
+}
+
+std::string FormatStatement(const std::string& format, const std::vector<SqlArg>& given) {
   std::size_t next = 0;
   std::string out;
   for (std::size_t i = 0; i < format.size(); ++i) {

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace zmw {
 
@@ -34,5 +35,6 @@ std::string Quoted(const std::string& text);
 // %x %X take a number, %% is a percent sign; flags, width and precision as printf has them.
 // A conversion without its argument, or of the wrong kind, raises DbError E_INVALIDARG.
 std::string FormatStatement(const std::string& format, std::initializer_list<SqlArg> args);
+std::string FormatStatement(const std::string& format, const std::vector<SqlArg>& args);
 
 }  // namespace zmw

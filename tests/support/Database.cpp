@@ -95,6 +95,42 @@ void HostDatabase::CreateDatabase(const std::string& name, bool seed) {
 
 void HostDatabase::Run(const std::string& statements) { ExecuteNoRecords(TheZelvoDb(), statements); }
 
+std::string HostDatabase::Rows(const std::string& query) {
+  ZelvoDbConnection own;
+  std::string text;
+  std::string connection;
+  if (Which() == Backend::Sqlite) ReadZelvoConnString(connection);
+  else ReadZelvoMySqlConnString(connection);
+  EXPECT_EQ(own.Open(connection), 1);
+  RecordSource& pass = OpenRecordPass(own, query);
+  for (; !pass.AtEnd(); pass.MoveNext()) {
+    for (int i = 0;; ++i) {
+      Variant v;
+      try {
+        v = pass.Field(i);
+      } catch (const DbError&) {
+        break;
+      }
+      if (i > 0) text += "|";
+      text += v.IsNull() ? "(null)" : VariantToText(v);
+    }
+    text += "\n";
+  }
+  CloseRecordPass(own);
+  own.Close();
+  return text;
+}
+
+void HostDatabase::Apply(const std::string& statements) {
+  ZelvoDbConnection own;
+  std::string connection;
+  if (Which() == Backend::Sqlite) ReadZelvoConnString(connection);
+  else ReadZelvoMySqlConnString(connection);
+  EXPECT_EQ(own.Open(connection), 1);
+  ExecuteNoRecords(own, statements);
+  own.Close();
+}
+
 void AnyHostDatabase::SetUp() {
   if (GetParam() == Backend::MariaDb && ServerText().empty())
     GTEST_SKIP() << "no MariaDB server named in ZELVOMW_TEST_MARIADB";

@@ -25,6 +25,11 @@ class HostDatabase : public CleanMachine {
   void CreateDatabase(const std::string& name, bool seed);
   // Runs statements on the shared connection, which must be open.
   void Run(const std::string& statements);
+  // The rows of a query as text, on a connection of its own: fields joined by "|", rows
+  // ended by "\n", NULL as "(null)". For looking at what an operation left in the database.
+  std::string Rows(const std::string& query);
+  // Runs statements on a connection of its own, for setting up what a test needs.
+  void Apply(const std::string& statements);
   // The test's own database and the connection text that reaches it.
   const std::string& DatabaseName() const { return database_; }
   std::string ConnectionText(const std::string& name) const;

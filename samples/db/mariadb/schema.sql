@@ -17,6 +17,8 @@ CREATE TABLE Accessori (
   CostoUnitario DECIMAL(14,4),
   IdProduttore INTEGER,
   AccettaTratt INTEGER DEFAULT 0,
+  Moltiplicatore INTEGER,
+  CodiceBreve VARCHAR(20),
   PRIMARY KEY (Produttore, Produttore2, Codice)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
 CREATE TABLE Finiture (
@@ -47,4 +49,19 @@ CREATE TABLE RigheOrdine (
   Codice VARCHAR(30),
   QtaOrdinata DOUBLE,
   PRIMARY KEY (IdOrdine, Riga)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+-- Kits of accessories, as the host's import library takes them from MaicoWin's KIT list.
+CREATE TABLE Kit (
+  Produttore VARCHAR(30) NOT NULL,
+  Produttore2 VARCHAR(30) NOT NULL,
+  Codice VARCHAR(30) NOT NULL,
+  Descrizione VARCHAR(100),
+  PRIMARY KEY (Produttore, Produttore2, Codice)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+CREATE TABLE KitComponenti (
+  Produttore VARCHAR(30) NOT NULL,
+  Produttore2 VARCHAR(30) NOT NULL,
+  CodiceKit VARCHAR(30) NOT NULL,
+  CodiceArticolo VARCHAR(30) NOT NULL,
+  Quantita DOUBLE
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
