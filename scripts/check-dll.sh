@@ -45,7 +45,12 @@ imports=$(i686-w64-mingw32-objdump -p "$dll" | awk '/DLL Name:/ {print toupper($
 for d in $imports; do
   case "$d" in
     KERNEL32.DLL|USER32.DLL|SHELL32.DLL|OLE32.DLL|OLEAUT32.DLL|MSVCRT.DLL|ODBC32.DLL|ADVAPI32.DLL|COMCTL32.DLL|COMDLG32.DLL|GDI32.DLL) ;;
+    OLTREX.DLL) ;;  # the host's own import library, beside the host
     *) fail "the DLL needs $d beside it";;
   esac
 done
+# Zelvo's import library by name, as an ordinary import of its two undecorated functions.
+grep -qw OLTREX.DLL <<<"$imports" || fail "Oltrex.dll is not imported"
+oltrex=$(i686-w64-mingw32-objdump -p "$dll" | awk '/DLL Name:/ {dll=toupper($3)} dll=="OLTREX.DLL" && NF==3 && $1 ~ /^[0-9a-f]+$/ {print $3}' | sort | tr '\n' ' ')
+[ "$oltrex" = "FitImport KitImport " ] || fail "from Oltrex.dll the DLL imports '$oltrex', not FitImport and KitImport"
 echo "check-dll: $dll is a PE32 i386 DLL; exports: $exports; version 1.8.0.0; imports: $imports"
