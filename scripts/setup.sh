@@ -10,6 +10,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev libpugixml-dev libfreexl-dev
   unixodbc-dev odbcinst libsqliteodbc sqlite3
   mariadb-server mariadb-client odbc-mariadb
+  unzip dpkg-dev binutils-mingw-w64-x86-64
 )
 
 missing=()

@@ -62,6 +62,23 @@ cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
 cmake --build build/win32 -j "$jobs"
 bash scripts/check-dll.sh build/win32
 
+step "Packages: the Debian package and the Windows zip"
+rm -rf build/packages
+(cd build/linux && cpack -G DEB -B "$root/build/packages" >/dev/null)
+(cd build/win32 && cpack -G ZIP -B "$root/build/packages" >/dev/null)
+rm -rf build/packages/_CPack_Packages
+unzip -l build/packages/ZelvoMW-*-win32.zip | grep -q 'ZelvoMW.DLL' || { echo "the zip lacks ZelvoMW.DLL"; exit 1; }
+unzip -l build/packages/ZelvoMW-*-win32.zip | grep -q 'INSTALLAZIONE.txt' || { echo "the zip lacks the guide"; exit 1; }
+unpacked=$(mktemp -d)
+dpkg-deb -x build/packages/zelvomw_*_amd64.deb "$unpacked"
+"$unpacked/usr/bin/zelvomw" --help >/dev/null
+ZELVOMW_PREFIX="$unpacked/prefix" "$unpacked/usr/share/zelvomw/zelvomw-demo" >"$unpacked/demo.log" 2>&1 \
+  || { cat "$unpacked/demo.log"; exit 1; }
+grep -q '"count":7' "$unpacked/demo.log" || { echo "the packaged demo made no accessory list"; cat "$unpacked/demo.log"; exit 1; }
+echo "packages: $(cd build/packages && ls | tr '\n' ' '); the unpacked .deb ran the demo's calculation"
+pkill -f "$unpacked/prefix" 2>/dev/null || true
+rm -rf "$unpacked"
+
 step "Windows tests under Wine (x86-64)"
 cmake -S . -B build/win64 -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >/dev/null
