@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
+#include "ExportLibrary.h"
 #include "calc/JobItem.h"
 #include "platform/Text.h"
 
@@ -37,18 +38,18 @@ int ShowJobFile(const std::string& path, std::ostream& out, std::ostream& err) {
   JobItemList list;
   JobItemFileInfo info = list.Load(path, CountRule::Ignore);
   if (!info.opened) {
-    err << "zelvomw: cannot open " << platform::Cp1252ToUtf8(path) << "\n";
+    err << "zelvomw: cannot open " << ConsoleText(path) << "\n";
     return 1;
   }
   if (!info.hasCount) {
-    err << "zelvomw: " << platform::Cp1252ToUtf8(path) << " is not a job item file: it ends before its record count\n";
+    err << "zelvomw: " << ConsoleText(path) << " is not a job item file: it ends before its record count\n";
     return 1;
   }
   out << Json{{"file", platform::Cp1252ToUtf8(path)}, {"count", info.count}, {"records", list.Size()}}.dump()
       << "\n";
   for (const JobItemRecord& r : list) out << RecordJson(r).dump() << "\n";
   if (info.droppedBytes > 0) {
-    err << "zelvomw: " << platform::Cp1252ToUtf8(path) << " ends with " << info.droppedBytes
+    err << "zelvomw: " << ConsoleText(path) << " ends with " << info.droppedBytes
         << " bytes that make no whole record of 1003 bytes; they were left out\n";
     return 1;
   }
@@ -122,7 +123,7 @@ int MakeJobFile(std::istream& in, const std::string& path, std::ostream& err) {
     }
   }
   if (!list.Save(path)) {
-    err << "zelvomw: cannot write " << platform::Cp1252ToUtf8(path) << "\n";
+    err << "zelvomw: cannot write " << ConsoleText(path) << "\n";
     return 1;
   }
   return 0;

@@ -1,9 +1,6 @@
 // zelvomw: calls the library's exports as Zelvo does, from a shell.
 //   zelvomw <ExportName> [arguments...]
 // The export's integer result is the last line of standard output.
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <climits>
 #include <cstdio>
@@ -12,8 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "ExportLibrary.h"
 #include "JobShow.h"
-#include "platform/Text.h"
+#include "zelvomw.h"
 
 namespace fs = std::filesystem;
 
@@ -36,40 +34,29 @@ const ExportInfo kExports[] = {
     {"Test", "test", 0, "runs the Excel accessory import", {}},
 };
 
-// The library beside this program, or where the dynamic loader finds it.
-void* LoadLibrary() {
-  std::error_code ec;
-  fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  std::vector<fs::path> candidates;
-  if (!ec) {
-    candidates.push_back(self.parent_path() / "libzelvomw.so");
-    candidates.push_back(self.parent_path() / ".." / "lib" / "libzelvomw.so");
-  }
-  for (const fs::path& p : candidates)
-    if (fs::exists(p, ec))
-      if (void* h = dlopen(p.c_str(), RTLD_NOW)) return h;
-  return dlopen("libzelvomw.so", RTLD_NOW);
-}
-
+// Loads the library, calls the export with the host's calling convention and releases the
+// library again, so its unload runs too.
 int Call(const ExportInfo& info, const std::vector<std::string>& args) {
-  void* library = LoadLibrary();
-  if (!library) {
-    std::cerr << "zelvomw: libzelvomw.so non trovata: " << dlerror() << "\n";
-    return 1;
-  }
-  void* symbol = dlsym(library, info.name);
-  if (!symbol) {
-    std::cerr << "zelvomw: export " << info.name << " assente nella libreria\n";
-    return 1;
-  }
   int result = 0;
-  switch (info.arguments) {
-    case 0: result = reinterpret_cast<int (*)()>(symbol)(); break;
-    case 1: result = reinterpret_cast<int (*)(const char*)>(symbol)(args[0].c_str()); break;
-    case 3:
-      result = reinterpret_cast<int (*)(const char*, const char*, const char*)>(symbol)(
-          args[0].c_str(), args[1].c_str(), args[2].c_str());
-      break;
+  {
+    zmw::tools::ExportLibrary library;
+    if (!library.Loaded()) {
+      std::cerr << "zelvomw: " << library.Error() << "\n";
+      return 1;
+    }
+    void* symbol = library.Find(info.name);
+    if (!symbol) {
+      std::cerr << "zelvomw: export " << info.name << " assente nella libreria\n";
+      return 1;
+    }
+    using Call0 = int(ZELVOMW_CALL*)();
+    using Call1 = int(ZELVOMW_CALL*)(const char*);
+    using Call3 = int(ZELVOMW_CALL*)(const char*, const char*, const char*);
+    switch (info.arguments) {
+      case 0: result = reinterpret_cast<Call0>(symbol)(); break;
+      case 1: result = reinterpret_cast<Call1>(symbol)(args[0].c_str()); break;
+      case 3: result = reinterpret_cast<Call3>(symbol)(args[0].c_str(), args[1].c_str(), args[2].c_str()); break;
+    }
   }
   std::cout << result << std::endl;
   return 0;
@@ -115,7 +102,7 @@ int main(int argc, char** argv) {
   }
   // The shell hands over UTF-8; the library's narrow texts are the ANSI code page, as Wine
   // turns a Windows program's command line into it (what it cannot hold becomes '?').
-  auto ansi = [](const std::string& text) { return zmw::platform::Utf8ToCp1252(text); };
+  auto ansi = [](const std::string& text) { return zmw::tools::LibraryText(text); };
   if (showJob) return zmw::tools::ShowJobFile(ansi(jobFile), std::cout, std::cerr);
   if (makeJob) return zmw::tools::MakeJobFile(std::cin, ansi(madeFile), std::cerr);
   if (!chosen) return 2;

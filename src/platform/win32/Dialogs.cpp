@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "platform/Dialogs.h"
+#include "platform/common/TextHost.h"
 
 namespace zmw::platform {
 namespace {
@@ -118,7 +119,10 @@ class Win32DialogHost final : public DialogHost {
 
 }  // namespace
 
+bool BatchRequested();  // Ui.cpp
+
 DialogHost& PlatformDialogHost() {
+  if (BatchRequested()) return text::TextDialogHost();
   static Win32DialogHost host;
   return host;
 }

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/Locks.h"
+#include "platform/common/TextHost.h"
 #include "platform/win32/Handles.h"
 
 namespace zmw::platform {
@@ -44,8 +45,12 @@ bool CalculationLock::Acquire(int waitMilliseconds) {
   return state_->held;
 }
 
-struct InterruptHold::State {};
-InterruptHold::InterruptHold() : state_(nullptr) {}
-InterruptHold::~InterruptHold() = default;
+// A window host has no console and never sees Ctrl-C; a console host (zelvomw.exe) gets it
+// held like on POSIX.
+struct InterruptHold::State {
+  text::InterruptScope scope;
+};
+InterruptHold::InterruptHold() : state_(new State) {}
+InterruptHold::~InterruptHold() { delete state_; }
 
 }  // namespace zmw::platform

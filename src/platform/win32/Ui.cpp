@@ -1,7 +1,11 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdlib>
+#include <cstring>
+
 #include "platform/Ui.h"
+#include "platform/common/TextHost.h"
 
 namespace zmw::platform {
 namespace {
@@ -43,7 +47,14 @@ class Win32Ui final : public Ui {
 
 }  // namespace
 
+// ZELVOMW_UI=batch: the boxes of a script or a test, answered without a person.
+bool BatchRequested() {
+  const char* mode = std::getenv("ZELVOMW_UI");
+  return mode && std::strcmp(mode, "batch") == 0;
+}
+
 Ui& PlatformUi() {
+  if (BatchRequested()) return text::TextUi();
   static Win32Ui ui;
   return ui;
 }

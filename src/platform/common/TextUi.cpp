@@ -1,41 +1,16 @@
-// The POSIX stand-in for the Windows user interface: a terminal UI when a person is at a
-// terminal, a batch UI that waits for no one otherwise. Both log to ZELVOMW_UI_LOG.
-#include <poll.h>
-#include <unistd.h>
-
+// Message boxes, beeps and the folder browser in the terminal or in batch: printed to standard
+// error as "[caption] text", answered by a person at a terminal or from ZELVOMW_UI_ANSWERS, and
+// logged to ZELVOMW_UI_LOG.
 #include <cctype>
-#include <cerrno>
-
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <nlohmann/json.hpp>
 #include <string>
-#include <vector>
 
 #include "platform/Text.h"
-#include "platform/Ui.h"
-#include "platform/posix/Interrupt.h"
-#include "platform/posix/Prefix.h"
-#include "platform/posix/UiLog.h"
+#include "platform/common/TextHost.h"
 
-namespace zmw::platform {
+namespace zmw::platform::text {
 namespace {
-
-std::string Env(const char* name) {
-  const char* v = std::getenv(name);
-  return v ? v : "";
-}
-
-void LogToFile(const nlohmann::ordered_json& entry) {
-  std::string file = Env("ZELVOMW_UI_LOG");
-  if (file.empty()) return;
-  std::ofstream out(file, std::ios::app);
-  out << entry.dump() << '\n';
-}
-
-void Log(const nlohmann::ordered_json& entry) { LogToFile(entry); }
 
 const char* OwnerName(Owner owner) {
   switch (owner) {
@@ -43,66 +18,6 @@ const char* OwnerName(Owner owner) {
     case Owner::Dialog: return "dialog";
     default: return "none";
   }
-}
-
-// A list from an environment variable, taken in order across the process; starts again from
-// the beginning when the variable changes.
-class Queue {
- public:
-  Queue(const char* variable, std::string separators, bool mayNameFile)
-      : variable_(variable), seps_(std::move(separators)), mayNameFile_(mayNameFile) {}
-  bool Next(std::string& item) {
-    if (!Peek(item)) return false;
-    ++next_;
-    return true;
-  }
-  bool Peek(std::string& item) {
-    std::string value = Env(variable_);
-    if (value != source_) {
-      source_ = value;
-      Load(value);
-      next_ = 0;
-    }
-    if (next_ >= items_.size()) return false;
-    item = items_[next_];
-    return true;
-  }
-
- private:
-  void Load(const std::string& value) {
-    items_.clear();
-    std::string text = value;
-    // A script may be given inline or as the name of a file that holds it.
-    if (mayNameFile_ && !value.empty())
-      if (auto bytes = posix::ReadBytes(value)) text = *bytes;
-    std::string current;
-    auto flush = [&] {
-      while (!current.empty() && (current.back() == ' ' || current.back() == '\r')) current.pop_back();
-      std::size_t start = current.find_first_not_of(' ');
-      if (start != std::string::npos) items_.push_back(current.substr(start));
-      current.clear();
-    };
-    for (char c : text) {
-      if (seps_.find(c) != std::string::npos) flush();
-      else current += c;
-    }
-    flush();
-  }
-  const char* variable_;
-  std::string seps_;
-  bool mayNameFile_;
-  std::string source_;
-  std::vector<std::string> items_;
-  std::size_t next_ = 0;
-};
-
-Queue& Answers() {
-  static Queue q("ZELVOMW_UI_ANSWERS", ",", false);
-  return q;
-}
-Queue& Script() {
-  static Queue q("ZELVOMW_UI_SCRIPT", ";\n", true);
-  return q;
 }
 
 const char* ButtonLabel(int result) {
@@ -115,50 +30,6 @@ const char* ButtonLabel(int result) {
     case kIdYes: return "S\xEC";
     case kIdNo: return "No";
     default: return "?";
-  }
-}
-
-bool UseTerminal() {
-  std::string mode = Env("ZELVOMW_UI");
-  if (mode == "batch") return false;
-  if (mode == "terminal") return true;
-  return ::isatty(0) && ::isatty(2);
-}
-
-enum class Reply { Line, Interrupted, End };
-
-// One line typed at the terminal. Standard input is read by hand, not through a stream, so
-// that the open dialogs' timers go on while a person thinks and Ctrl-C is an answer, not a
-// broken stream.
-Reply AskTerminal(const std::string& prompt, std::string& answer) {
-  static std::string typed;  // what came after the last line taken
-  posix::CatchInterrupts interrupts;
-  std::cerr << prompt << std::flush;
-  for (;;) {
-    if (std::size_t eol = typed.find('\n'); eol != std::string::npos) {
-      std::string line = typed.substr(0, eol);
-      typed.erase(0, eol + 1);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      answer = Utf8ToCp1252(line);
-      return Reply::Line;
-    }
-    if (posix::TakeInterrupt()) {
-      std::cerr << "^C" << std::endl;
-      return Reply::Interrupted;
-    }
-    int due = posix::RunDueDialogTimers();
-    int wait = due < 0 || due > 50 ? 50 : due;
-    pollfd in{0, POLLIN, 0};
-    int ready = ::poll(&in, 1, wait);
-    if (ready <= 0) continue;  // a timer is due, an interrupt came, or nothing yet
-    char buffer[256];
-    ssize_t got = ::read(0, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      std::cerr << std::endl;
-      return Reply::End;
-    }
-    typed.append(buffer, std::size_t(got));
   }
 }
 
@@ -198,7 +69,7 @@ int ParseAnswer(const std::string& typed, const int* buttons, int count, int fal
   return 0;
 }
 
-class PosixUi final : public Ui {
+class TextUiImpl final : public Ui {
  public:
   int ShowMessage(Owner owner, const std::string& text, const std::string& caption,
                   unsigned style) override {
@@ -209,7 +80,7 @@ class PosixUi final : public Ui {
     int count = ButtonsOf(style, buttons);
     int answer = DefaultResultOf(style);
     bool interrupted = false;
-    if (posix::TakeInterrupt()) {
+    if (TakeInterrupt()) {
       // A Ctrl-C held from before the box is its answer.
       interrupted = true;
       answer = InterruptAnswer(buttons, count);
@@ -234,7 +105,7 @@ class PosixUi final : public Ui {
         }
         std::cerr << "  Risposta non valida: " << Cp1252ToUtf8(typed) << std::endl;
       }
-    } else if (std::string given; Answers().Next(given)) {
+    } else if (std::string given; NextAnswer(given)) {
       answer = Pick(given, buttons, count, answer);
     }
     nlohmann::ordered_json entry = {{"kind", "message"}, {"caption", Cp1252ToUtf8(caption)},
@@ -253,11 +124,11 @@ class PosixUi final : public Ui {
   bool BrowseFolder(const std::string& title, std::string& folder) override {
     std::cerr << "[" << Cp1252ToUtf8(title) << "]" << std::endl;
     std::string chosen;
-    if (posix::TakeInterrupt()) {
+    if (TakeInterrupt()) {
       chosen.clear();
     } else if (UseTerminal()) {
       if (AskTerminal("  Cartella (Invio = annulla): ", chosen) != Reply::Line) chosen.clear();
-    } else if (std::string action; Script().Next(action)) {
+    } else if (std::string action; NextScriptAction(action)) {
       // "browse <folder>" chooses a folder; "browse" alone, or any other action, cancels.
       if (action.rfind("browse ", 0) == 0) chosen = Utf8ToCp1252(action.substr(7));
     }
@@ -280,16 +151,9 @@ class PosixUi final : public Ui {
 
 }  // namespace
 
-namespace posix {
-void LogUi(const nlohmann::ordered_json& entry) { LogToFile(entry); }
-bool UseTerminal() { return zmw::platform::UseTerminal(); }
-bool NextScriptAction(std::string& action) { return Script().Next(action); }
-bool PeekScriptAction(std::string& action) { return Script().Peek(action); }
-}  // namespace posix
-
-Ui& PlatformUi() {
-  static PosixUi ui;
+Ui& TextUi() {
+  static TextUiImpl ui;
   return ui;
 }
 
-}  // namespace zmw::platform
+}  // namespace zmw::platform::text

@@ -1,11 +1,7 @@
 // Dialogs without a window system: the batch host runs a dialog's timers and takes its input
 // from ZELVOMW_UI_SCRIPT; the terminal host also shows a status line and a progress bar.
 // An interrupt (Ctrl-C) is a click on the dialog's cancel button.
-#include <poll.h>
-#include <signal.h>
-
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <algorithm>
@@ -16,19 +12,18 @@
 #include "platform/Dialogs.h"
 #include "platform/Text.h"
 #include "platform/common/DialogTexts.h"
-#include "platform/posix/Interrupt.h"
-#include "platform/posix/UiLog.h"
+#include "platform/common/TextHost.h"
 
-namespace zmw::platform {
+namespace zmw::platform::text {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using Json = nlohmann::ordered_json;
 
-class PosixDialog;
+class TextDialog;
 // The modal dialogs that run, innermost last: a question asked inside one of them keeps their
 // timers going, as the message box's own loop does on Windows.
-std::vector<PosixDialog*> openModals;
+std::vector<TextDialog*> openModals;
 
 struct Timer {
   unsigned interval;
@@ -42,20 +37,20 @@ struct Control {
   long low = 0, high = 100, position = 0, step = 10;
 };
 
-class PosixDialog final : public DialogWindow {
+class TextDialog final : public DialogWindow {
  public:
-  PosixDialog(int templateId, DialogEvents& events) : id_(templateId), events_(events) {}
+  TextDialog(int templateId, DialogEvents& events) : id_(templateId), events_(events) {}
 
   int RunModal() override {
     // A Ctrl-C held from before the dialog is its first click on cancel.
-    posix::CatchInterrupts interrupts;
+    InterruptScope interrupts;
     openModals.push_back(this);
     Log({{"kind", "dialog"}, {"template", id_}, {"event", "start"}});
     events_.OnInitDialog();
     auto sleepUntil = Clock::now();
     while (!ended_) {
       auto now = Clock::now();
-      if (posix::TakeInterrupt()) {
+      if (TakeInterrupt()) {
         Log({{"kind", "dialog"}, {"template", id_}, {"event", "interrupt"}});
         events_.OnCommand(events_.CancelControl());
         continue;
@@ -68,7 +63,7 @@ class PosixDialog final : public DialogWindow {
       if (auto next = NextDue(); next && *next < wake) wake = *next;
       if (sleepUntil > now && sleepUntil < wake) wake = sleepUntil;
       auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(wake - Clock::now()).count();
-      if (wait > 0) ::poll(nullptr, 0, int(wait));
+      if (wait > 0) Wait(int(wait));
     }
     openModals.erase(std::find(openModals.begin(), openModals.end(), this));
     if (UseTerminalOutput()) std::cerr << "\r\033[K" << std::flush;
@@ -159,9 +154,9 @@ class PosixDialog final : public DialogWindow {
   }
 
  private:
-  static bool UseTerminalOutput() { return posix::UseTerminal(); }
+  static bool UseTerminalOutput() { return UseTerminal(); }
 
-  static void Log(const Json& entry) { posix::LogUi(entry); }
+  static void Log(const Json& entry) { text::Log(entry); }
 
   void ShowStatus() {
     if (!UseTerminalOutput()) return;
@@ -173,11 +168,11 @@ class PosixDialog final : public DialogWindow {
   bool RunScriptAction(Clock::time_point& sleepUntil) {
     if (UseTerminalOutput()) return false;
     std::string action;
-    if (!posix::PeekScriptAction(action)) return false;
+    if (!PeekScriptAction(action)) return false;
     std::string verb = action.substr(0, action.find(' '));
     std::string rest = action.size() > verb.size() ? action.substr(verb.size() + 1) : "";
     if (verb != "click" && verb != "set" && verb != "check" && verb != "sleep") return false;
-    posix::NextScriptAction(action);
+    NextScriptAction(action);
     Log({{"kind", "script"}, {"template", id_}, {"action", action}});
     int number = std::atoi(rest.c_str());
     if (verb == "sleep") {
@@ -202,32 +197,30 @@ class PosixDialog final : public DialogWindow {
   int result_ = 0;
 };
 
-class PosixDialogHost final : public DialogHost {
+class TextDialogHostImpl final : public DialogHost {
  public:
   std::unique_ptr<DialogWindow> MakeWindow(int templateId, DialogEvents& events) override {
-    return std::make_unique<PosixDialog>(templateId, events);
+    return std::make_unique<TextDialog>(templateId, events);
   }
 };
 
 }  // namespace
 
-namespace posix {
 int RunDueDialogTimers() {
   // A copy: a handler may end a dialog, whose loop then leaves the list.
-  std::vector<PosixDialog*> open = openModals;
-  for (PosixDialog* dialog : open) dialog->FireDueTimer();
+  std::vector<TextDialog*> open = openModals;
+  for (TextDialog* dialog : open) dialog->FireDueTimer();
   std::optional<Clock::time_point> next;
-  for (PosixDialog* dialog : openModals)
+  for (TextDialog* dialog : openModals)
     if (auto due = dialog->NextDue(); due && (!next || *due < *next)) next = due;
   if (!next) return -1;
   auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(*next - Clock::now()).count();
   return ms < 0 ? 0 : int(ms);
 }
-}  // namespace posix
 
-DialogHost& PlatformDialogHost() {
-  static PosixDialogHost host;
+DialogHost& TextDialogHost() {
+  static TextDialogHostImpl host;
   return host;
 }
 
-}  // namespace zmw::platform
+}  // namespace zmw::platform::text

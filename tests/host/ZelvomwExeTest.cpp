@@ -1,0 +1,143 @@
+// zelvomw.exe drives the real DLL file as Zelvo does: it loads ZelvoMW.DLL, calls the
+// __stdcall exports and unloads it. In batch mode the boxes are answered and logged, so the
+// demo's road runs without a person: the calculation with the stand-in MaicoWin as a Windows
+// program, the order file, the Excel import.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "calc/JobItem.h"
+#include "platform/Profile.h"
+#include "platform/Programs.h"
+#include "platform/win32/Handles.h"
+#include "support/Database.h"
+
+namespace zmw {
+namespace {
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string LastLine(const std::string& text) {
+  std::string last, line;
+  for (char c : text) {
+    if (c == '\n') {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (!line.empty()) last = line;
+      line.clear();
+    } else {
+      line += c;
+    }
+  }
+  return line.empty() ? last : line;
+}
+
+class ZelvomwExe : public test::HostDatabase {
+ protected:
+  void SetUp() override {
+    test::HostDatabase::SetUp();
+    platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", "C:\\MAICOWIN\\");
+    platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "MW_CMD_STRING", "MSERVER.EXE --idle=60");
+    test::WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI",
+                    "[EXPORT-IMPORT]\r\nEXPORT=C:\\MAICOWIN\\EXCH\\RESULT.TXT\r\nIMPORT=C:\\MAICOWIN\\EXCH\\REQUEST.TXT\r\n");
+    test::WriteFile("C:\\MAICOWIN\\BIN\\MW.INI", "MaicoWin\r\nSerramenti\r\nA12345\r\n");
+    test::MakeFolders("C:\\MAICOWIN\\EXCH");
+    test::CopyProgram(test::SimulatorProgram(), "C:\\MAICOWIN\\BIN\\MSERVER.EXE");
+    platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "JOB_PATH", (Scratch() + "\\JOBS\\").c_str());
+    platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "TMP_PATH", Scratch().c_str());
+    test::MakeFolders(Scratch() + "\\JOBS");
+    JobItemList job;
+    JobItemRecord head;
+    head.JobCode.Set("A123");
+    job.Append(head);
+    JobItemRecord r;
+    r.JobCode.Set("A123");
+    r.PosNo.Set(1);
+    r.Sub3.Set(1);
+    r.Code.Set("LARGHEZZA");
+    r.Kind.Set(2);
+    r.Value.Set(1200);
+    r.Quantity.Set(1);
+    job.Append(r);
+    ASSERT_TRUE(job.Save(Scratch() + "\\JOBS\\A123.MW"));
+    log_ = Scratch() + "\\ui.log";
+  }
+  void TearDown() override {
+    if (platform::CalcWindowExists("ZelvoMwCalc")) platform::PostQuitToCalcWindow("ZelvoMwCalc");
+    test::HostDatabase::TearDown();
+  }
+
+  // Runs zelvomw.exe in batch with the arguments; its exit code, standard output in out_.
+  int Run(const std::string& arguments) {
+    std::string program = test::HostPath(ZMW_COMMAND);
+    std::string outFile = Scratch() + "\\out.txt";
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    platform::win32::UniqueFileHandle out(::CreateFileA(outFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) return -1;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out.Get();
+    startup.hStdError = out.Get();
+    startup.hStdInput = nullptr;
+    // The child takes this process's environment, with the batch interface asked for.
+    test::SetEnv("ZELVOMW_UI", "batch");
+    test::SetEnv("ZELVOMW_UI_LOG", log_);
+    std::string command = "\"" + program + "\" " + arguments;
+    PROCESS_INFORMATION info = {};
+    BOOL started = ::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                    &startup, &info);
+    test::UnsetEnv("ZELVOMW_UI");
+    test::UnsetEnv("ZELVOMW_UI_LOG");
+    if (!started) return -2;
+    platform::win32::UniqueHandle process(info.hProcess), thread(info.hThread);
+    if (::WaitForSingleObject(process.Get(), 120000) != WAIT_OBJECT_0) {
+      ::TerminateProcess(process.Get(), 99);
+      return -3;
+    }
+    DWORD code = 0;
+    ::GetExitCodeProcess(process.Get(), &code);
+    out.Reset();
+    out_ = ReadText(outFile);
+    return int(code);
+  }
+
+  std::string Log() const { return ReadText(log_); }
+
+  std::string out_;
+  std::string log_;
+};
+
+TEST_F(ZelvomwExe, RunsTheDemosRoadThroughTheRealDll) {
+  EXPECT_EQ(Run("LanciaCalcoloMW " + Scratch() + "\\JOBS\\A123.MW"), 0) << out_;
+  EXPECT_EQ(LastLine(out_), "1") << out_;
+  EXPECT_NE(out_.find("[Zelvo] Calcolo MaicoWin terminato."), std::string::npos) << out_;
+  EXPECT_NE(Log().find("{\"kind\":\"message\",\"caption\":\"Zelvo\",\"text\":\"Calcolo MaicoWin terminato.\",\"style\":0,"
+                       "\"owner\":\"none\",\"answer\":1}"),
+            std::string::npos)
+      << Log();
+  EXPECT_NE(Log().find("{\"kind\":\"dialog\",\"template\":1002,\"event\":\"end\",\"result\":1}"), std::string::npos);
+  JobItemList fit;
+  fit.Load(Scratch() + "\\JOBS\\A123.FIT", CountRule::EmptyWhenNotPositive);
+  ASSERT_EQ(fit.Size(), 2u);
+  EXPECT_EQ(fit[0].Category.Get(), "CERNIERE") << "completed from the database through the DLL's own connection";
+
+  EXPECT_EQ(Run("Ordine2Mw ORD-2008-001 Z W"), 0) << out_;
+  EXPECT_EQ(LastLine(out_), "0");
+  std::string order = test::ReadFile(Scratch() + "\\KBA12345.TXT");
+  EXPECT_EQ(order.rfind("AKORD-2008-001   A12345", 0), 0u) << order;
+
+  EXPECT_EQ(Run("Test"), 0) << out_;
+  EXPECT_EQ(LastLine(out_), "1");
+
+  EXPECT_EQ(Run("NonEsiste"), 2) << out_;
+}
+
+}  // namespace
+}  // namespace zmw

@@ -1,0 +1,33 @@
+// The library whose exports the command calls, loaded as its host loads it: ZelvoMW.DLL with
+// LoadLibraryA beside zelvomw.exe, libzelvomw.so with dlopen beside zelvomw; released again
+// when the object goes, so the library's unload runs as under Zelvo.
+#pragma once
+#include <string>
+
+namespace zmw::tools {
+
+class ExportLibrary {
+ public:
+  ExportLibrary();
+  ~ExportLibrary();
+  ExportLibrary(const ExportLibrary&) = delete;
+  ExportLibrary& operator=(const ExportLibrary&) = delete;
+
+  bool Loaded() const { return handle_ != nullptr; }
+  const std::string& Error() const { return error_; }
+  // The export of that name, or nullptr.
+  void* Find(const char* name) const;
+
+ private:
+  void* handle_ = nullptr;
+  std::string error_;
+};
+
+// A command-line argument as the library's narrow texts hold it: Windows-1252. The shell's
+// UTF-8 on Linux, as Wine turns a command line into the ANSI code page; unchanged on Windows,
+// whose command line is in that code page already.
+std::string LibraryText(const std::string& argument);
+// A library text for the console: UTF-8 on Linux, unchanged on Windows.
+std::string ConsoleText(const std::string& text);
+
+}  // namespace zmw::tools
