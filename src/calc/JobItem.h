@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zmw {
@@ -92,6 +93,10 @@ struct JobItemRecord {
   // Copies every named field, texts as strings; the reserved areas stay zero.
   JobItemRecord(const JobItemRecord& other);
   JobItemRecord& operator=(const JobItemRecord& other);
+  // A record that is handed on rather than copied keeps its bytes as they are: every record
+  // the library holds already has its texts as strings and its reserved areas zero.
+  JobItemRecord(JobItemRecord&& other) noexcept = default;
+  JobItemRecord& operator=(JobItemRecord&& other) noexcept = default;
 
   // A record as Zelvo's readers take it from a file: texts as strings. The extended fields keep
   // their ten bytes, so a list written back carries them unchanged (a double could not hold
@@ -121,6 +126,7 @@ class JobItemList {
   bool Save(const std::string& path) const;
 
   void Append(const JobItemRecord& record) { records_.push_back(record); }
+  void Append(JobItemRecord&& record) { records_.push_back(std::move(record)); }
   void Clear() { records_.clear(); }
   std::size_t Size() const { return records_.size(); }
   bool Empty() const { return records_.empty(); }

@@ -60,6 +60,9 @@ int MwResultReader::ProcessResults() {
 
 int MwResultReader::ReadResults() {
   if (!result_) return 0;
+  // Every line looks at the same statement file, profile and job parameter file: they are
+  // found and checked once for the whole result, not once a line.
+  platform::FileCheckScope once;
   std::string line;
   while (result_.Gets(line, 1024)) {
     std::string code = ResultField(line, 143, 13);
@@ -68,7 +71,7 @@ int MwResultReader::ReadResults() {
                                          ResultField(line, 156, 13), ResultField(line, 262, 10));
     ControllaTipoAcc(record);
     CompleteFromJobFile(record, workBase_);
-    accessories_.Append(record);
+    accessories_.Append(std::move(record));
   }
   return 1;
 }
@@ -98,8 +101,8 @@ int MwResultReader::ControllaTipoAcc(JobItemRecord& record) {
     repository.GetStatement("MW_GET_INFO_ACC", kStatementFile, "");
     std::string statement;
     repository.GetText(statement);
-    RecordSource& pass = OpenRecordPass(
-        db, FormatStatement(statement, {Quoted(record.Maker.Get()), Quoted(record.Maker2.Get()), Quoted(record.Code.Get())}));
+    RecordSource& pass =
+        OpenRecordPassWithTexts(db, statement, {record.Maker.Get(), record.Maker2.Get(), record.Code.Get()});
     if (pass.AtEnd()) {
       CloseRecordPass(db);
       return 0;
@@ -147,23 +150,25 @@ const MwResultReader::JobFileCache& MwResultReader::JobFile(const std::string& p
   JobItemFileInfo info = list.Load(path, CountRule::EmptyWhenNotPositive);
   if (!info.opened || info.count <= 0) return cache;
   cache.usable = true;
-  for (const JobItemRecord& r : list)
+  for (const JobItemRecord& r : list) {
+    // The first record of a position gives its texts.
+    cache.firstOfPosition.emplace(r.PosNo.Get(), cache.records.size());
     cache.records.push_back({r.PosNo.Get(), r.PosText1.Get(), r.PosText2.Get(), r.PosText3.Get(), r.PosText4.Get()});
+  }
   return cache;
 }
 
 int MwResultReader::CompleteFromJobFile(JobItemRecord& record, const std::string& base) {
   const JobFileCache& file = JobFile(base + ".MW");
   if (!file.usable) return 0;
-  for (const PositionTexts& p : file.records) {
-    if (p.position != record.PosNo.Get()) continue;
-    record.PosText1.Set(p.text1);
-    record.PosText2.Set(p.text2);
-    record.PosText3.Set(p.text3);
-    record.PosText4.Set(p.text4);
-    return 1;
-  }
-  return 0;
+  auto found = file.firstOfPosition.find(record.PosNo.Get());
+  if (found == file.firstOfPosition.end()) return 0;
+  const PositionTexts& p = file.records[found->second];
+  record.PosText1.Set(p.text1);
+  record.PosText2.Set(p.text2);
+  record.PosText3.Set(p.text3);
+  record.PosText4.Set(p.text4);
+  return 1;
 }
 
 int MwResultReader::LoadAccessoryList(const std::string& base) {

@@ -44,6 +44,7 @@ class MwResultReader {
     platform::FileStampValue stamp;
     bool usable = false;
     std::vector<PositionTexts> records;
+    std::map<std::int16_t, std::size_t> firstOfPosition;
   };
   const JobFileCache& JobFile(const std::string& path);
 

@@ -1,9 +1,12 @@
 #include "db/Provider.h"
 
 #include "db/ConnText.h"
+#include "db/DbError.h"
 #include "platform/Text.h"
 
 namespace zmw {
+
+std::vector<std::string> DataSource::ResultColumns(const std::string&) { throw DbError(kENotImpl); }
 
 bool NamesOleDbProvider(const std::string& connectionText) {
   return ConnValue(ParseConnText(connectionText), "Provider").has_value();

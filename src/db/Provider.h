@@ -48,6 +48,20 @@ class DataSource {
   virtual std::unique_ptr<CommandSource> Prepare(const std::string& statement,
                                                  const std::vector<ParameterSpec>& parameters) = 0;
   virtual void SetCursorLocation(int location) { (void)location; }
+  // A query whose parameters ("?", in order) are texts, prepared once on this connection and
+  // run again for each call with other texts: a lookup made for every line of a long input
+  // is compiled by the database once. nullptr where the provider cannot, and the caller runs
+  // the literal query instead.
+  virtual std::unique_ptr<RecordSource> OpenPreparedRecordSet(const std::string& statement,
+                                                              const std::vector<std::string>& texts) {
+    (void)statement;
+    (void)texts;
+    return nullptr;
+  }
+  // The statement prepared on the open connection and never run: the names of its result's
+  // columns, none for a statement without records. A provider that cannot prepare without
+  // running raises E_NOTIMPL; a statement the database rejects raises its error.
+  virtual std::vector<std::string> ResultColumns(const std::string& statement);
 };
 
 // The provider a connection text calls for: an Excel workbook through Jet or ACE, another

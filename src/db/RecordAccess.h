@@ -18,6 +18,16 @@ std::int32_t ExecuteNoRecords(ConnectionHolder& connection, const std::string& s
 RecordSource& OpenRecordPass(ConnectionHolder& connection, const std::string& statement);
 void CloseRecordPass(ConnectionHolder& connection);
 
+// The pass of a statement whose conversions are all quoted texts ('%s'), with the texts put
+// in: the rows are those of the literal query (the texts with their apostrophes doubled), but
+// where the provider can, the statement is prepared once with the texts as parameters, so a
+// lookup repeated for every line of a long input is not compiled again each time.
+RecordSource& OpenRecordPassWithTexts(ConnectionHolder& connection, const std::string& format,
+                                      const std::vector<std::string>& texts);
+// The statement with each '%s' made a parameter "?"; false when it holds any other conversion
+// or quoting, or not exactly `count` of them.
+bool ParameterizeQuotedTexts(const std::string& format, std::size_t count, std::string& statement);
+
 class PreparedCommand {
  public:
   PreparedCommand(ConnectionHolder& connection, const std::string& statement,

@@ -9,4 +9,15 @@ namespace zmw {
 
 std::optional<std::string> ReadStatementFromFile(const std::string& path, const std::string& name);
 
+// Whether a file can serve as the statement file at all, and if not, why: it cannot be read,
+// it is no well-formed XML (the parser's own words, with the line), or its document element
+// is not "SQL" (detail: the element's name).
+struct StatementFileState {
+  enum Kind { Usable, Unreadable, Malformed, WrongRoot };
+  Kind kind = Usable;
+  std::string detail;
+  int line = 0;
+};
+StatementFileState InspectStatementFile(const std::string& path);
+
 }  // namespace zmw

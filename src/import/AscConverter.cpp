@@ -17,9 +17,6 @@
 namespace zmw {
 namespace {
 
-// A read takes at most this many characters; a longer line comes in pieces, each classified
-// on its own.
-constexpr int kReadBuffer = 2048;
 constexpr std::size_t kLayoutB = 103, kLayoutC = 176;
 // A layout-A line ends before its price when it is shorter than this (line end counted).
 constexpr std::size_t kLayoutAPrice = 85;
@@ -78,6 +75,16 @@ bool IsBlankLine(const std::string& line) { return line.find_first_not_of(" \t\r
 
 }  // namespace
 
+AscLine ClassifyAscLine(const std::string& line) {
+  if (line.size() == kLayoutB) return AscLine::LayoutB;
+  if (line.size() == kLayoutC) return AscLine::LayoutC;
+  if (line.size() > kLayoutB) return AscLine::Unrecognised;
+  // A short blank line (the empty last line many files end with) holds no article and is
+  // passed over; any other line that ends before its price cannot be an article line.
+  if (line.size() < kLayoutAPrice) return IsBlankLine(line) ? AscLine::Blank : AscLine::Unrecognised;
+  return AscLine::LayoutA;
+}
+
 std::string AscPriceText(const std::string& priceField, const std::string& multiplierField,
                          const std::string& priceUnitField) {
   long multiplier = Whole(multiplierField);
@@ -134,21 +141,16 @@ int AscConverter::Convert() {
   }
   std::string line;
   long number = 0;
-  while (source.Gets(line, kReadBuffer)) {
+  while (source.Gets(line, kAscReadBuffer)) {
     ++number;
-    const Layout* layout = nullptr;
-    if (line.size() < kLayoutB) layout = &kA;
-    else if (line.size() == kLayoutB) layout = &kB;
-    else if (line.size() == kLayoutC) layout = &kC;
-    bool shortA = layout == &kA && line.size() < kLayoutAPrice;
-    // A short blank line (the empty last line many files end with) holds no article and is
-    // passed over; any other line that ends before its price cannot be an article line.
-    if (shortA && IsBlankLine(line)) continue;
-    if (!layout || shortA) {
+    AscLine kind = ClassifyAscLine(line);
+    if (kind == AscLine::Blank) continue;
+    if (kind == AscLine::Unrecognised) {
       platform::CurrentUi().ShowMessage(platform::Owner::Active, "Formato importazione accessori non riconosciuto.",
                                         "Errore", platform::kMbOkCancel);
       break;
     }
+    const Layout* layout = kind == AscLine::LayoutA ? &kA : kind == AscLine::LayoutB ? &kB : &kC;
     auto cut = [&](Columns c) { return CutField(line, c.start, c.width); };
     std::string price = cut(layout->price);
     std::string priceUnit = layout->hasPriceUnit ? cut(layout->priceUnit) : "1";

@@ -30,6 +30,15 @@ class AscConverter {
   std::string temporary_;
 };
 
+// One read from the ASC file: at most this many characters, a longer line coming in pieces.
+inline constexpr int kAscReadBuffer = 2048;
+
+// What a line of the ASC file is to the conversion, by its length with its line end: an
+// article line of one of the three layouts, a blank line that is passed over, or a line at
+// which the conversion stops.
+enum class AscLine { LayoutA, LayoutB, LayoutC, Blank, Unrecognised };
+AscLine ClassifyAscLine(const std::string& line);
+
 // The price text of a FIT line from the ASC price, multiplier and price unit fields, as the
 // import library has always had it; empty when it would not fit the list's 14 characters.
 std::string AscPriceText(const std::string& price, const std::string& multiplier, const std::string& priceUnit);

@@ -55,10 +55,32 @@ struct FileStampValue {
 };
 FileStampValue FileStamp(const std::string& path);
 
+// While one lives, a path text is resolved, a file's stamp taken and a profile file read only
+// once: for work that looks at the same few files for every line of a long input, and may
+// take what it saw at the start as holding until its end. The library's own writes of a
+// profile are seen all the same.
+class FileCheckScope {
+ public:
+  FileCheckScope();
+  ~FileCheckScope();
+  FileCheckScope(const FileCheckScope&) = delete;
+  FileCheckScope& operator=(const FileCheckScope&) = delete;
+};
+
 enum DriveKind { DriveUnknown = 0, DriveNoRoot = 1, DriveRemovable = 2, DriveFixed = 3,
                  DriveRemote = 4, DriveCdRom = 5, DriveRamDisk = 6 };
 // GetDriveTypeA of a root text such as "C:" or "C:\".
 int DriveType(const std::string& root);
+
+// Whether drive C is there. On POSIX the prefix makes it on first use of any path on it, so a
+// check that must leave the machine as it found it asks this first.
+bool SystemDriveExists();
+// Whether a folder of that name exists (FindFirstExists says yes for a file as well).
+bool FolderExists(const std::string& path);
+// Whether this process may create files in the folder, and whether it may write an existing
+// file: both asked of the file system, with nothing created or opened for writing.
+bool FolderIsWritable(const std::string& path);
+bool FileIsWritable(const std::string& path);
 
 // Where a Windows path text lives on this machine.
 std::filesystem::path NativePath(const std::string& path);

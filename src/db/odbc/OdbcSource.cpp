@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include "db/ConnText.h"
 #include "db/DbError.h"
@@ -186,6 +187,16 @@ class OdbcRecords final : public RecordSource {
       : connection_(connection), statement_(std::move(statement)) {
     Execute();
   }
+  // A pass over a statement prepared by the connection, which keeps it: this pass binds its
+  // texts, runs it and closes its cursor when done, leaving it prepared for the next.
+  OdbcRecords(const Handle& connection, const Handle& prepared, const std::vector<std::string>& texts)
+      : connection_(connection), prepared_(&prepared) {
+    for (const std::string& t : texts) parameters_.push_back(Wide(t));
+    Execute();
+  }
+  ~OdbcRecords() override {
+    if (prepared_) SQLFreeStmt(prepared_->Get(), SQL_CLOSE);
+  }
 
   bool AtEnd() const override { return atEnd_; }
 
@@ -211,9 +222,14 @@ class OdbcRecords final : public RecordSource {
     return Value(std::size_t(position));
   }
 
-  void Close() override { stmt_.Reset(); }
+  void Close() override {
+    if (prepared_) SQLFreeStmt(prepared_->Get(), SQL_CLOSE);
+    else stmt_.Reset();
+  }
 
  private:
+  const Handle& Stmt() const { return prepared_ ? *prepared_ : stmt_; }
+
   Variant Value(std::size_t i) const {
     if (atEnd_) throw DbError(kAdoNoCurrentRecord, kAdoNoCurrentRecordText);
     return row_[i];
@@ -221,20 +237,36 @@ class OdbcRecords final : public RecordSource {
 
   void Execute() {
     Utf8Texts utf8;
-    stmt_ = Handle(SQL_HANDLE_STMT, connection_.Get());
-    if (!stmt_) ThrowDiagnostics(connection_);
-    std::u16string text = Wide(statement_);
-    SQLRETURN rc = SQLExecDirectW(stmt_.Get(), W(text), SQL_NTS);
-    Check(rc, stmt_);
+    if (prepared_) {
+      const Handle& stmt = *prepared_;
+      SQLFreeStmt(stmt.Get(), SQL_CLOSE);
+      SQLFreeStmt(stmt.Get(), SQL_RESET_PARAMS);
+      lengths_.assign(parameters_.size(), 0);
+      for (std::size_t i = 0; i < parameters_.size(); ++i) {
+        lengths_[i] = SQLLEN(parameters_[i].size() * sizeof(char16_t));
+        Check(SQLBindParameter(stmt.Get(), SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
+                               SQLULEN(parameters_[i].empty() ? 1 : parameters_[i].size()), 0, parameters_[i].data(), 0,
+                               &lengths_[i]),
+              stmt);
+      }
+      Check(SQLExecute(stmt.Get()), stmt);
+    } else {
+      stmt_ = Handle(SQL_HANDLE_STMT, connection_.Get());
+      if (!stmt_) ThrowDiagnostics(connection_);
+      std::u16string text = Wide(statement_);
+      SQLRETURN rc = SQLExecDirectW(stmt_.Get(), W(text), SQL_NTS);
+      Check(rc, stmt_);
+    }
+    const Handle& stmt = Stmt();
     SQLSMALLINT count = 0;
-    Check(SQLNumResultCols(stmt_.Get(), &count), stmt_);
+    Check(SQLNumResultCols(stmt.Get(), &count), stmt);
     if (count <= 0) throw DbError(kAdoClosed, kAdoClosedText);
     columns_.clear();
     for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(count); ++c) {
       SQLWCHAR name[256] = {};
       SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
       SQLULEN size = 0;
-      Check(SQLDescribeColW(stmt_.Get(), c, name, 256, &nameLength, &type, &size, &digits, &nullable), stmt_);
+      Check(SQLDescribeColW(stmt.Get(), c, name, 256, &nameLength, &type, &size, &digits, &nullable), stmt);
       columns_.push_back({Narrow(name, std::size_t(nameLength < 255 ? nameLength : 255)), type});
     }
     fetched_ = 0;
@@ -244,23 +276,27 @@ class OdbcRecords final : public RecordSource {
   // The whole row is read at the fetch: ODBC wants the columns in ascending order.
   void Fetch() {
     Utf8Texts utf8;
-    SQLRETURN rc = SQLFetch(stmt_.Get());
+    const Handle& stmt = Stmt();
+    SQLRETURN rc = SQLFetch(stmt.Get());
     if (rc == SQL_NO_DATA) {
       atEnd_ = true;
       row_.clear();
       return;
     }
-    Check(rc, stmt_);
+    Check(rc, stmt);
     atEnd_ = false;
     ++fetched_;
     row_.clear();
     for (std::size_t i = 0; i < columns_.size(); ++i)
-      row_.push_back(ReadColumn(stmt_, SQLUSMALLINT(i + 1), columns_[i].type));
+      row_.push_back(ReadColumn(stmt, SQLUSMALLINT(i + 1), columns_[i].type));
   }
 
   const Handle& connection_;
   std::string statement_;
   Handle stmt_;
+  const Handle* prepared_ = nullptr;
+  std::vector<std::u16string> parameters_;
+  std::vector<SQLLEN> lengths_;
   std::vector<Column> columns_;
   std::vector<Variant> row_;
   bool atEnd_ = true;
@@ -378,6 +414,43 @@ class OdbcSource final : public DataSource {
     return std::make_unique<OdbcCommand>(dbc_, statement, parameters);
   }
 
+  // SQLPrepare alone: the driver compiles the statement (tables and columns are looked up)
+  // and describes its result, and nothing is executed.
+  std::vector<std::string> ResultColumns(const std::string& statement) override {
+    RequireOpen();
+    Utf8Texts utf8;
+    Handle stmt(SQL_HANDLE_STMT, dbc_.Get());
+    if (!stmt) ThrowDiagnostics(dbc_);
+    std::u16string text = Wide(statement);
+    Check(SQLPrepareW(stmt.Get(), W(text), SQL_NTS), stmt);
+    SQLSMALLINT count = 0;
+    Check(SQLNumResultCols(stmt.Get(), &count), stmt);
+    std::vector<std::string> names;
+    for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(count > 0 ? count : 0); ++c) {
+      SQLWCHAR name[256] = {};
+      SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
+      SQLULEN size = 0;
+      Check(SQLDescribeColW(stmt.Get(), c, name, 256, &nameLength, &type, &size, &digits, &nullable), stmt);
+      names.push_back(Narrow(name, std::size_t(nameLength < 255 ? nameLength : 255)));
+    }
+    return names;
+  }
+
+  std::unique_ptr<RecordSource> OpenPreparedRecordSet(const std::string& statement,
+                                                      const std::vector<std::string>& texts) override {
+    RequireOpen();
+    auto found = prepared_.find(statement);
+    if (found == prepared_.end()) {
+      Utf8Texts utf8;
+      Handle stmt(SQL_HANDLE_STMT, dbc_.Get());
+      if (!stmt) ThrowDiagnostics(dbc_);
+      std::u16string text = Wide(statement);
+      Check(SQLPrepareW(stmt.Get(), W(text), SQL_NTS), stmt);
+      found = prepared_.emplace(statement, std::move(stmt)).first;
+    }
+    return std::make_unique<OdbcRecords>(dbc_, found->second, texts);
+  }
+
   ~OdbcSource() override { Disconnect(); }
 
  private:
@@ -385,6 +458,7 @@ class OdbcSource final : public DataSource {
     if (!connected_) throw DbError(kAdoClosed, kAdoClosedText);
   }
   void Disconnect() {
+    prepared_.clear();  // their handles go before the connection's
     if (connected_) SQLDisconnect(dbc_.Get());
     connected_ = false;
     dbc_.Reset();
@@ -394,6 +468,7 @@ class OdbcSource final : public DataSource {
   Handle env_;
   Handle dbc_;
   bool connected_ = false;
+  std::map<std::string, Handle> prepared_;
 };
 
 }  // namespace

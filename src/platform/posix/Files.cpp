@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/Files.h"
+#include "platform/common/RunMemo.h"
 #include "platform/posix/Prefix.h"
 
 namespace fs = std::filesystem;
@@ -157,8 +158,17 @@ bool File::Close() {
 }
 
 FileStampValue FileStamp(const std::string& path) {
+  if (memo::Active())
+    if (auto known = memo::Stamps().find(path); known != memo::Stamps().end()) return known->second;
   struct stat st;
   FileStampValue stamp;
+  struct Remember {
+    const std::string& path;
+    FileStampValue& stamp;
+    ~Remember() {
+      if (memo::Active()) memo::Stamps()[path] = stamp;
+    }
+  } remember{path, stamp};
   if (NamesAFolderOnly(path)) return stamp;
   if (::stat(NativePath(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return stamp;
   stamp.size = static_cast<long long>(st.st_size);

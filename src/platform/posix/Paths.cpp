@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Files.h"
+#include "platform/common/RunMemo.h"
 #include "platform/Text.h"
 #include "platform/common/IniDocument.h"
 #include "platform/posix/Prefix.h"
@@ -100,7 +101,17 @@ fs::path MatchComponent(const fs::path& folder, const std::string& name) {
 
 }  // namespace
 
+fs::path ResolveNativePath(const std::string& path);
+
 fs::path NativePath(const std::string& path) {
+  if (memo::Active())
+    if (auto known = memo::Paths().find(path); known != memo::Paths().end()) return known->second;
+  fs::path resolved = ResolveNativePath(path);
+  if (memo::Active()) memo::Paths()[path] = resolved;
+  return resolved;
+}
+
+fs::path ResolveNativePath(const std::string& path) {
   fs::path base;
   std::string_view rest = path;
   if (!path.empty() && path[0] == '/') {

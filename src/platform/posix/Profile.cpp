@@ -1,7 +1,9 @@
+#include <memory>
 #include <system_error>
 
 #include "platform/Files.h"
 #include "platform/Profile.h"
+#include "platform/common/RunMemo.h"
 #include "platform/common/IniDocument.h"
 #include "platform/posix/Prefix.h"
 
@@ -16,6 +18,19 @@ bool Given(const char* s) { return s && *s; }
 fs::path ProfileFile(const std::string& name) {
   if (name.find_first_of("\\/:") == std::string::npos) return NativePath(ProfileFolder() + "\\" + name);
   return NativePath(name);
+}
+
+// A profile file, read and parsed once within a FileCheckScope; nullptr when it cannot be read.
+std::shared_ptr<const IniDocument> Profile(const fs::path& file) {
+  auto read = [&]() -> std::shared_ptr<const IniDocument> {
+    auto bytes = posix::ReadBytes(file);
+    return bytes ? std::make_shared<const IniDocument>(IniDocument::Parse(*bytes)) : nullptr;
+  };
+  if (!memo::Active()) return read();
+  auto& known = memo::Profiles();
+  auto found = known.find(file.string());
+  if (found != known.end()) return found->second;
+  return known[file.string()] = read();
 }
 
 std::string TrimmedDefault(const char* def) {
@@ -33,8 +48,8 @@ std::string ProfileReadString(const char* file, const char* section, const char*
   if (bufSize == 0) return "";
   std::string value = TrimmedDefault(def);
   if (Given(file) && Given(section) && Given(key)) {
-    if (auto bytes = posix::ReadBytes(ProfileFile(file)))
-      if (auto found = IniDocument::Parse(*bytes).Find(section, key)) value = *found;
+    if (auto doc = Profile(ProfileFile(file)))
+      if (auto found = doc->Find(section, key)) value = *found;
   }
   if (value.size() > bufSize - 1) value.resize(bufSize - 1);
   return value;
@@ -42,9 +57,9 @@ std::string ProfileReadString(const char* file, const char* section, const char*
 
 unsigned ProfileReadInt(const char* file, const char* section, const char* key, int def) {
   if (!Given(file) || !Given(section) || !Given(key)) return static_cast<unsigned>(def);
-  auto bytes = posix::ReadBytes(ProfileFile(file));
-  if (!bytes) return static_cast<unsigned>(def);
-  auto found = IniDocument::Parse(*bytes).Find(section, key);
+  auto doc = Profile(ProfileFile(file));
+  if (!doc) return static_cast<unsigned>(def);
+  auto found = doc->Find(section, key);
   // An empty value gives the default, as Wine does.
   if (!found || found->empty()) return static_cast<unsigned>(def);
   return ParseProfileInt(*found);
@@ -64,6 +79,7 @@ bool ProfileWriteString(const char* file, const char* section, const char* key, 
   if (!key) doc.DeleteSection(section);
   else if (!value) doc.DeleteKey(section, key);
   else doc.Set(section, key, value);
+  memo::Forget(where.string());
   return posix::WriteBytesReplacing(where, doc.Serialize());
 }
 

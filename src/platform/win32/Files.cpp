@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Files.h"
+#include "platform/common/RunMemo.h"
 #include "platform/win32/Handles.h"
 
 namespace zmw::platform {
@@ -68,7 +69,9 @@ bool File::Close() {
   return ok;
 }
 
-FileStampValue FileStamp(const std::string& path) {
+namespace {
+
+FileStampValue TakeStamp(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   FileStampValue stamp;
   if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
@@ -78,6 +81,15 @@ FileStampValue FileStamp(const std::string& path) {
   long long ticks = (static_cast<long long>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
   stamp.modified = (ticks - 116444736000000000LL) * 100;  // from 100 ns since 1601
   return stamp;
+}
+
+}  // namespace
+
+FileStampValue FileStamp(const std::string& path) {
+  if (!memo::Active()) return TakeStamp(path);
+  auto known = memo::Stamps().find(path);
+  if (known != memo::Stamps().end()) return known->second;
+  return memo::Stamps()[path] = TakeStamp(path);
 }
 
 bool FindFirstExists(const std::string& path) {

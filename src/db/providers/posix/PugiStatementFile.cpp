@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <pugixml.hpp>
@@ -30,17 +31,9 @@ void AppendText(const pugi::xml_node& node, std::string& out) {
   }
 }
 
-}  // namespace
-
-std::optional<std::string> ReadStatementFromFile(const std::string& path, const std::string& name) {
-  std::ifstream in(platform::NativePath(path), std::ios::binary);
-  if (!in) return std::nullopt;
-  return ReadStatementFromBytes(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), name);
-}
-
-std::optional<std::string> ReadStatementFromBytes(std::string bytes, const std::string& name) {
-  // pugixml reads UTF-8 and UTF-16; a file in the Windows code page is decoded here, as
-  // MSXML decodes it.
+// pugixml reads UTF-8 and UTF-16; a file in the Windows code page is decoded here, as MSXML
+// decodes it.
+pugi::xml_parse_result ParseStatementBytes(std::string& bytes, pugi::xml_document& document) {
   std::string encoding = DeclaredEncoding(bytes);
   pugi::xml_encoding parseAs = pugi::encoding_auto;
   if (encoding == "WINDOWS-1252" || encoding == "ISO-8859-1" || encoding == "LATIN1" ||
@@ -48,8 +41,51 @@ std::optional<std::string> ReadStatementFromBytes(std::string bytes, const std::
     bytes = platform::Cp1252ToUtf8(bytes);
     parseAs = pugi::encoding_utf8;
   }
+  return document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, parseAs);
+}
+
+std::optional<std::string> ReadBytesOf(const std::string& path) {
+  std::ifstream in(platform::NativePath(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+StatementFileState InspectStatementFile(const std::string& path) {
+  StatementFileState state;
+  std::optional<std::string> bytes = ReadBytesOf(path);
+  if (!bytes) {
+    state.kind = StatementFileState::Unreadable;
+    return state;
+  }
   pugi::xml_document document;
-  if (!document.load_buffer(bytes.data(), bytes.size(), pugi::parse_default, parseAs)) return std::nullopt;
+  pugi::xml_parse_result result = ParseStatementBytes(*bytes, document);
+  if (!result) {
+    state.kind = StatementFileState::Malformed;
+    state.detail = result.description();
+    // The offset is into the bytes as parsed; lines count the same in either encoding.
+    std::size_t end = result.offset > 0 && std::size_t(result.offset) <= bytes->size() ? std::size_t(result.offset) : 0;
+    state.line = 1 + int(std::count(bytes->begin(), bytes->begin() + std::ptrdiff_t(end), '\n'));
+    return state;
+  }
+  std::string root = document.document_element().name();
+  if (root != "SQL") {
+    state.kind = StatementFileState::WrongRoot;
+    state.detail = platform::Utf8ToCp1252(root);
+  }
+  return state;
+}
+
+std::optional<std::string> ReadStatementFromFile(const std::string& path, const std::string& name) {
+  std::optional<std::string> bytes = ReadBytesOf(path);
+  if (!bytes) return std::nullopt;
+  return ReadStatementFromBytes(std::move(*bytes), name);
+}
+
+std::optional<std::string> ReadStatementFromBytes(std::string bytes, const std::string& name) {
+  pugi::xml_document document;
+  if (!ParseStatementBytes(bytes, document)) return std::nullopt;
   pugi::xml_node root = document.document_element();
   if (std::string(root.name()) != "SQL") return std::nullopt;
   pugi::xml_node statement = root.child(name.c_str());

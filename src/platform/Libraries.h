@@ -1,0 +1,24 @@
+// Loading a shared library by name, as the loader would find it for the link, only to see
+// that it loads and holds the functions asked for; it is unloaded again at once.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace zmw::platform {
+
+// The file a library of that name is on this platform: Oltrex.dll, liboltrex.so.
+std::string SharedLibraryFile(const std::string& name);
+
+struct LibraryProbe {
+  std::string file;                   // what was looked for
+  bool loaded = false;
+  std::string where;                  // the file that loaded
+  std::string error;                  // the loader's words when it did not
+  std::vector<std::string> missing;   // functions it does not hold
+};
+// Windows: the DLL search of the running program. POSIX: the dynamic loader's search
+// (LD_LIBRARY_PATH first), then the folder of the module that holds this code, where the
+// library finds it through its RUNPATH.
+LibraryProbe ProbeLibrary(const std::string& name, const std::vector<std::string>& functions);
+
+}  // namespace zmw::platform
