@@ -132,10 +132,21 @@ std::size_t File::Read(void* buffer, std::size_t bytes) {
 std::size_t File::Write(const void* buffer, std::size_t bytes) {
   if (!f_) return 0;
   if (!text_) return std::fwrite(buffer, 1, bytes, f_);
+  // Runs between line feeds go out whole; each line feed becomes CR LF.
   const auto* in = static_cast<const char*>(buffer);
-  for (std::size_t i = 0; i < bytes; ++i) {
-    if (in[i] == '\n' && std::fputc('\r', f_) == EOF) return i;
-    if (std::fputc(in[i], f_) == EOF) return i;
+  std::size_t done = 0;
+  while (done < bytes) {
+    const void* feed = std::memchr(in + done, '\n', bytes - done);
+    std::size_t run = feed ? std::size_t(static_cast<const char*>(feed) - (in + done)) : bytes - done;
+    if (run > 0) {
+      std::size_t wrote = std::fwrite(in + done, 1, run, f_);
+      done += wrote;
+      if (wrote != run) return done;
+    }
+    if (feed) {
+      if (std::fwrite("\r\n", 1, 2, f_) != 2) return done;
+      ++done;
+    }
   }
   return bytes;
 }
