@@ -18,24 +18,8 @@
 namespace zmw {
 namespace {
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-std::string LastLine(const std::string& text) {
-  std::string last, line;
-  for (char c : text) {
-    if (c == '\n') {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (!line.empty()) last = line;
-      line.clear();
-    } else {
-      line += c;
-    }
-  }
-  return line.empty() ? last : line;
-}
+std::string ReadText(const std::string& path) { return test::ReadHostFile(path); }
+std::string LastLine(const std::string& text) { return test::LastLine(text); }
 
 class ZelvomwExe : public test::HostDatabase {
  protected:

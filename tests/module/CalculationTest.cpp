@@ -21,12 +21,7 @@ namespace zmw {
 namespace {
 
 bool Eventually(const std::function<bool()>& condition, int milliseconds = 5000) {
-  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  while (std::chrono::steady_clock::now() < until) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return condition();
+  return test::Eventually(condition, std::chrono::milliseconds(milliseconds));
 }
 
 class Cycle : public test::HostDatabase {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "base/FileNames.h"
 #include "platform/Dialogs.h"
@@ -43,6 +44,34 @@ void MakeFolders(const std::string& path) {
 void RemoveTree(const std::string& path) {
   std::error_code ec;
   fs::remove_all(platform::NativePath(path), ec);
+}
+
+bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+  auto until = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < until) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return condition();
+}
+
+std::string ReadHostFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::string LastLine(const std::string& text) {
+  std::string last;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) last = line;
+    start = end + 1;
+  }
+  return last;
 }
 
 std::string SourceFile(const std::string& relative) { return HostPath(std::string(ZMW_SOURCE_DIR) + "/" + relative); }

@@ -3,7 +3,9 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -57,6 +59,13 @@ bool UnderWine();
 // Whether the platform under test can hold a UNC share and a network drive of our making.
 bool CanMakeUncShare();
 bool CanMakeNetworkDrive(char letter);
+
+// Waits until the condition holds, looking again every 20 milliseconds; whether it held.
+bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = std::chrono::seconds(5));
+// A file of this computer named as its programs name it (not a Windows path text), whole.
+std::string ReadHostFile(const std::string& path);
+// The last line of a text that is not empty, without its line end.
+std::string LastLine(const std::string& text);
 
 // Files by Windows path text.
 void WriteFile(const std::string& path, const std::string& bytes);

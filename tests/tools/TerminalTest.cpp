@@ -29,18 +29,10 @@ namespace {
 using namespace std::chrono_literals;
 
 bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 10s) {
-  auto until = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < until) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(10ms);
-  }
-  return condition();
+  return test::Eventually(condition, limit);
 }
 
-std::string ReadAll(const std::string& posixFile) {
-  std::ifstream in(posixFile, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+std::string ReadAll(const std::string& posixFile) { return test::ReadHostFile(posixFile); }
 
 // zelvomw with a pseudo-terminal for its standard input and error: what it shows is read
 // back, what a person types is written.
@@ -277,17 +269,7 @@ class BatchRun {
   bool ended_ = false;
 };
 
-std::string LastLine(const std::string& file) {
-  std::string all = ReadAll(file), last;
-  std::size_t start = 0;
-  while (start < all.size()) {
-    std::size_t end = all.find('\n', start);
-    if (end == std::string::npos) end = all.size();
-    if (end > start) last = all.substr(start, end - start);
-    start = end + 1;
-  }
-  return last;
-}
+std::string LastLine(const std::string& file) { return test::LastLine(ReadAll(file)); }
 
 // Two hosts calculate at once in one installation: the second waits a while, says so and
 // touches nothing; the first gets its own accessories.

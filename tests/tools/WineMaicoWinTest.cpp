@@ -32,12 +32,7 @@ namespace {
 using namespace std::chrono_literals;
 
 bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
-  auto until = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < until) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(50ms);
-  }
-  return condition();
+  return test::Eventually(condition, limit);
 }
 
 int CountMaicoWin(std::uint32_t, std::uint16_t, const char* name, std::intptr_t out) {
@@ -65,11 +60,7 @@ std::string Zelvomw(const std::vector<std::string>& args, const std::string& out
   }
   int status = 0;
   ::waitpid(pid, &status, 0);
-  std::ifstream in(out);
-  std::string line, last;
-  while (std::getline(in, line))
-    if (!line.empty()) last = line;
-  return last;
+  return test::LastLine(test::ReadHostFile(out));
 }
 
 class WineMaicoWin : public test::HostDatabase {
