@@ -1,0 +1,146 @@
+// A run killed at any moment (SIGKILL: nothing of the program runs any more) never leaves part
+// of a file where the host or Maico reads it: the job's accessory list and the order file are
+// the old file or the new one, whole. What a killed run leaves beside them is overwritten or
+// removed by the next run.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "calc/JobItem.h"
+#include "db/Connection.h"
+#include "platform/Files.h"
+#include "platform/Profile.h"
+#include "support/Database.h"
+
+namespace zmw {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// zelvomw in batch, killed after the given time (or left to finish when it is negative);
+// how long it ran.
+std::chrono::milliseconds RunAndKill(const std::vector<std::string>& args, std::chrono::microseconds after) {
+  auto start = Clock::now();
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    ::setenv("ZELVOMW_UI", "batch", 1);
+    if (!::freopen("/dev/null", "w", stdout) || !::freopen("/dev/null", "w", stderr)) ::_exit(126);
+    std::vector<char*> argv{const_cast<char*>(ZMW_COMMAND)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(ZMW_COMMAND, argv.data());
+    ::_exit(127);
+  }
+  if (after.count() >= 0) {
+    std::this_thread::sleep_for(after);
+    ::kill(pid, SIGKILL);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+}
+
+class KilledRuns : public test::HostDatabase {
+ protected:
+  void SetUp() override {
+    test::HostDatabase::SetUp();
+    platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", "C:\\MAICOWIN\\");
+    test::WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI",
+                    "[EXPORT-IMPORT]\r\nEXPORT=C:\\MAICOWIN\\EXCH\\RESULT.TXT\r\nIMPORT=C:\\MAICOWIN\\EXCH\\REQUEST.TXT\r\n");
+    test::WriteFile("C:\\MAICOWIN\\BIN\\MW.INI", "MaicoWin\r\nSerramenti\r\nA12345\r\n");
+    platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "JOB_PATH", (Scratch() + "\\JOBS\\").c_str());
+    platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "TMP_PATH", Scratch().c_str());
+    test::MakeFolders(Scratch() + "\\JOBS");
+    test::WriteFile(Scratch() + "\\ZELVO32.DSN",
+                    "[ODBC]\r\nDRIVER=SQLite3\r\nDatabase=" + test::DriverPath(DatabaseFile()) + "\r\n");
+  }
+};
+
+TEST_F(KilledRuns, TheJobsAccessoryListIsTheOldOrTheNewOneWhole) {
+  JobItemList old;
+  for (int i = 0; i < 3; ++i) {
+    JobItemRecord r;
+    r.JobCode.Set("K1");
+    r.Maker.Set("ZELVO");
+    r.Code.Set("VECCHIO" + std::to_string(i));
+    old.Append(r);
+  }
+  ASSERT_TRUE(old.Save(Scratch() + "\\OLD.FIT"));
+  const std::string oldBytes = test::ReadFile(Scratch() + "\\OLD.FIT");
+  std::string result;
+  const int lines = 6000;
+  for (int i = 0; i < lines; ++i)
+    result += std::string(114, ' ') + "   1" + std::string(25, ' ') + (i % 2 ? "301234" : "402010") + "       3\r\n";
+  const std::size_t newSize = 2 + std::size_t(3 + lines) * JobItemRecord::kSize;
+  auto prepare = [&] {
+    test::WriteFile(Scratch() + "\\JOBS\\K1.FIT", oldBytes);
+    test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.TXT", result);
+  };
+
+  prepare();
+  auto whole = RunAndKill({"DebugLeggiMwExport", "K1"}, std::chrono::microseconds(-1));
+  ASSERT_EQ(test::ReadFile(Scratch() + "\\JOBS\\K1.FIT").size(), newSize) << "a run left alone writes the new list";
+
+  int sawOld = 0, sawNew = 0;
+  for (int k = 0; k < 16; ++k) {
+    prepare();
+    RunAndKill({"DebugLeggiMwExport", "K1"}, std::chrono::microseconds(whole.count() * 1000 * k / 14));
+    std::string now = test::ReadFile(Scratch() + "\\JOBS\\K1.FIT");
+    if (now == oldBytes) {
+      ++sawOld;
+    } else {
+      ASSERT_EQ(now.size(), newSize) << "killed after " << k << "/14 of a run: part of a list";
+      JobItemList read;
+      read.Load(Scratch() + "\\JOBS\\K1.FIT", CountRule::EmptyWhenNotPositive);
+      ASSERT_EQ(read.Size(), std::size_t(3 + lines));
+      EXPECT_EQ(read[0].Code.Get(), "VECCHIO0");
+      ++sawNew;
+    }
+  }
+  EXPECT_GT(sawOld, 0) << "no kill landed before the list was replaced";
+  // What a killed run left beside the list is overwritten by the next one.
+  prepare();
+  RunAndKill({"DebugLeggiMwExport", "K1"}, std::chrono::microseconds(-1));
+  EXPECT_EQ(test::ReadFile(Scratch() + "\\JOBS\\K1.FIT").size(), newSize);
+  EXPECT_FALSE(test::FileExists(Scratch() + "\\JOBS\\K1.FIT.~new"));
+  RecordProperty("old", sawOld);
+  RecordProperty("new", sawNew);
+}
+
+TEST_F(KilledRuns, TheOrderFileIsTheOldOrTheNewOneWhole) {
+  ASSERT_EQ(TheZelvoDb().Open(""), 1);
+  Run("INSERT INTO Ordini VALUES ('GRANDE', '2008-12-25', '2008-12-01')");
+  Run("BEGIN");
+  for (int i = 1; i <= 40000; ++i)
+    Run("INSERT INTO RigheOrdine VALUES ('GRANDE', " + std::to_string(i) + ", 'A" + std::to_string(100000 + i) + "', 2)");
+  Run("COMMIT");
+  ASSERT_EQ(TheZelvoDb().Close(), 1);
+  const std::string path = Scratch() + "\\KBA12345.TXT";
+  const std::string oldBytes = "AKUN ALTRO ORDINE\r\n";
+  test::WriteFile(path, oldBytes);
+  auto whole = RunAndKill({"Ordine2Mw", "GRANDE", "Z", "W"}, std::chrono::microseconds(-1));
+  const std::string newBytes = test::ReadFile(path);
+  ASSERT_EQ(std::count(newBytes.begin(), newBytes.end(), '\n'), 40001) << "the header and every line";
+
+  int sawOld = 0;
+  for (int k = 0; k < 16; ++k) {
+    test::WriteFile(path, oldBytes);
+    RunAndKill({"Ordine2Mw", "GRANDE", "Z", "W"}, std::chrono::microseconds(whole.count() * 1000 * k / 14));
+    std::string now = test::ReadFile(path);
+    if (now == oldBytes) ++sawOld;
+    else ASSERT_EQ(now, newBytes) << "killed after " << k << "/14 of a run: part of an order";
+  }
+  EXPECT_GT(sawOld, 0);
+  test::WriteFile(path, oldBytes);
+  RunAndKill({"Ordine2Mw", "GRANDE", "Z", "W"}, std::chrono::microseconds(-1));
+  EXPECT_EQ(test::ReadFile(path), newBytes);
+  EXPECT_FALSE(test::FileExists(path + ".~new")) << "the next run clears what a killed one left";
+}
+
+}  // namespace
+}  // namespace zmw
