@@ -6,8 +6,18 @@
 #include "db/DbError.h"
 #include "db/RecordAccess.h"
 #include "platform/Profile.h"
+#include "platform/Ui.h"
 
 namespace zmw::test {
+
+// What the driver said of a connection that failed: the box the library showed, which the
+// recording interface of the test holds.
+std::string LastBox() {
+  auto* ui = dynamic_cast<RecordingUi*>(&platform::CurrentUi());
+  if (!ui || ui->messages.empty()) return "(no message)";
+  return ui->messages.back().text;
+}
+
 namespace {
 
 std::string ServerText() {
@@ -79,14 +89,14 @@ void HostDatabase::TearDown() {
 void HostDatabase::CreateDatabase(const std::string& name, bool seed) {
   if (Which() == Backend::MariaDb) {
     ZelvoDbConnection server;
-    ASSERT_EQ(server.Open(ServerText()), 1);
+    ASSERT_EQ(server.Open(ServerText()), 1) << LastBox();
     ExecuteNoRecords(server, "CREATE DATABASE " + name + " CHARACTER SET utf8mb4");
     server.Close();
   }
   // The driver is told never to make a database: an empty file is an empty one for SQLite.
   if (Which() == Backend::Sqlite) WriteFile(name, "");
   ZelvoDbConnection connection;
-  ASSERT_EQ(connection.Open(ConnectionText(name)), 1);
+  ASSERT_EQ(connection.Open(ConnectionText(name)), 1) << LastBox();
   const char* schema = Which() == Backend::Sqlite ? "samples/db/sqlite/schema.sql" : "samples/db/mariadb/schema.sql";
   RunScript(connection, ReadFile(SourceFile(schema)));
   if (seed) RunScript(connection, ReadFile(SourceFile("samples/db/seed.sql")));
@@ -101,7 +111,7 @@ std::string HostDatabase::Rows(const std::string& query) {
   std::string connection;
   if (Which() == Backend::Sqlite) ReadZelvoConnString(connection);
   else ReadZelvoMySqlConnString(connection);
-  EXPECT_EQ(own.Open(connection), 1);
+  EXPECT_EQ(own.Open(connection), 1) << LastBox();
   RecordSource& pass = OpenRecordPass(own, query);
   for (; !pass.AtEnd(); pass.MoveNext()) {
     for (int i = 0;; ++i) {
@@ -126,7 +136,7 @@ void HostDatabase::Apply(const std::string& statements) {
   std::string connection;
   if (Which() == Backend::Sqlite) ReadZelvoConnString(connection);
   else ReadZelvoMySqlConnString(connection);
-  EXPECT_EQ(own.Open(connection), 1);
+  EXPECT_EQ(own.Open(connection), 1) << LastBox();
   ExecuteNoRecords(own, statements);
   own.Close();
 }
