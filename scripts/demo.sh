@@ -33,10 +33,14 @@ sqlite3 "$c/ZELVO/DB/ZELVO.DB" < samples/db/seed.sql
 "$bin/zelvomw" job make 'C:\ZELVO\JOBS\DEMO.MW' < samples/zelvo/JOBS/DEMO.jsonl
 
 echo "== demo prefix: $ZELVOMW_PREFIX"
+echo "== zelvomw doctor (before the first configuration: ZELVOMW.INI is not there yet)"
+"$bin/zelvomw" doctor || true
 echo "== zelvomw ControllaInstallazioneMW (MaicoWin is in C:\\MAICOWIN: found without asking)"
 "$bin/zelvomw" ControllaInstallazioneMW
 echo "== zelvomw LanciaConfiguratoreMW (first configuration: the default keys are written)"
 "$bin/zelvomw" LanciaConfiguratoreMW
+echo "== zelvomw doctor (the installation as the calculation will find it)"
+"$bin/zelvomw" doctor
 echo "== zelvomw LanciaCalcoloMW 'C:\\ZELVO\\JOBS\\DEMO.MW'"
 "$bin/zelvomw" LanciaCalcoloMW 'C:\ZELVO\JOBS\DEMO.MW'
 echo "== MaicoWin's request (C:\\MAICOWIN\\EXCH\\MWIMPORT.TXT):"
@@ -45,6 +49,21 @@ echo "== the job's accessory list, C:\\ZELVO\\JOBS\\DEMO.FIT:"
 "$bin/zelvomw" job show 'C:\ZELVO\JOBS\DEMO.FIT'
 echo "== what the user saw ($ZELVOMW_UI_LOG):"
 cat "$ZELVOMW_UI_LOG"
+echo "== zelvomw Test: Maico's price list in Excel, C:\\MAICO\\LISTINO.XLS (saved by LibreOffice), into Zelvo's archive"
+mkdir -p "$c/MAICO"
+cp samples/maico/LISTINO.XLS samples/maico/LISTINO.XLSX "$c/MAICO/"
+# The configuration wrote the Excel connection text; the list's place is the installer's to give.
+sed -i 's/^\[DIRS\]\r$/[DIRS]\r\nMAICO_FIT_XLS=C:\\MAICO\\LISTINO.XLS\r/' "$c/windows/ZELVOMW.INI"
+prices() { sqlite3 -separator ' | ' "$c/ZELVO/DB/ZELVO.DB" \
+  "SELECT Codice, Descrizione, CostoUnitario FROM Accessori WHERE Produttore = 'MAICO' ORDER BY Codice"; }
+echo "-- before:"; prices
+"$bin/zelvomw" Test
+echo "-- after:"; prices
+echo "== zelvomw Test again with the same list as .xlsx (C:\\MAICO\\LISTINO.XLSX)"
+sqlite3 "$c/ZELVO/DB/ZELVO.DB" "UPDATE Accessori SET CostoUnitario = 0 WHERE Produttore = 'MAICO'"
+sed -i 's/LISTINO\.XLS\r$/LISTINO.XLSX\r/' "$c/windows/ZELVOMW.INI"
+"$bin/zelvomw" Test
+prices
 echo "== zelvomw Ordine2Mw ORD-2008-001 Z W (the order file for Maico, C:\\ZELVO\\TMP\\KBA12345.TXT):"
 "$bin/zelvomw" Ordine2Mw ORD-2008-001 Z W
 tr -d '\r' < "$c/ZELVO/TMP/KBA12345.TXT" | sed 's/ *$/|/'

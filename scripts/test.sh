@@ -41,7 +41,7 @@ CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 cmake --build build/fuzz -j "$jobs" --target fuzz_ini fuzz_job_record fuzz_result_line fuzz_statement_file \
-  fuzz_statement_format fuzz_number_text fuzz_conn_text fuzz_asc_line
+  fuzz_statement_format fuzz_number_text fuzz_conn_text fuzz_asc_line fuzz_workbook
 fuzz_failed=0
 for target in build/fuzz/bin/fuzz_*; do
   name=$(basename "$target")

@@ -17,6 +17,8 @@ std::int32_t ExecuteNoRecords(ConnectionHolder& connection, const std::string& s
   return Source(connection).ExecuteNoRecords(statement);
 }
 
+void SetCursorLocation(ConnectionHolder& connection, int location) { Source(connection).SetCursorLocation(location); }
+
 RecordSource& OpenRecordPass(ConnectionHolder& connection, const std::string& statement) {
   auto& slot = connection.CurrentRecordSet();
   slot.reset();

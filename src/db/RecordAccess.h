@@ -14,6 +14,11 @@ namespace zmw {
 
 std::int32_t ExecuteNoRecords(ConnectionHolder& connection, const std::string& statement);
 
+// The connection's CursorLocation property (adUseClient is 3); the providers without cursors
+// of their own take it and go on as before.
+inline constexpr int kAdUseClient = 3;
+void SetCursorLocation(ConnectionHolder& connection, int location);
+
 // Opens the pass in the connection's slot, in place of any held before.
 RecordSource& OpenRecordPass(ConnectionHolder& connection, const std::string& statement);
 void CloseRecordPass(ConnectionHolder& connection);

@@ -266,6 +266,8 @@ std::string FormatPicture(const std::string& picture, int year, int month, int d
 
 std::string DateToText(double serial) {
   if (std::isnan(serial)) throw DbError(kDispTypeMismatch);
+  // The dates the platform has: 1 January 100 to 31 December 9999.
+  if (serial <= -657435.0 || serial >= 2958466.0) throw DbError(kEInvalidArg);
   double dayPart = std::trunc(serial);
   double timePart = std::fabs(serial - dayPart);
   long long seconds = std::llround(timePart * 86400.0);

@@ -82,8 +82,9 @@ void CheckImports(State& state);
 
 // A connection text as it may be shown: passwords hidden.
 std::string Masked(const std::string& connectionText);
-// The bracketed names left in a connection text after its placeholders were put in.
-std::vector<std::string> UnresolvedPlaceholders(const std::string& text);
+// The names in square brackets of a connection text: its placeholders as written, or, once
+// they have been put in, those that found no value.
+std::vector<std::string> BracketedNames(const std::string& text);
 // A provider's description, which may run over several lines, on one line.
 std::string OneLine(const std::string& text);
 // "0x80004005: description" of a database error.

@@ -79,10 +79,17 @@ void CalculationConnection(State& s) {
               It(written.present ? "vuota" : "manca") + It(": il calcolo non ha il testo di connessione al database"));
     return;
   }
+  // The keys of ZELVO.INI that the text names are read too: each is told with its value.
+  for (const std::string& name : BracketedNames(written.value)) {
+    KeyValue kv = ReadKey(s.zelvoIni, "SYSTEM", name.c_str());
+    if (kv.Given())
+      s.out.Add(Level::Ok, kArea, "placeholder", {s.zelvoIni, "SYSTEM", name, kv.value, "file", true},
+                It("dal file, nel testo di connessione di ") + settings + " [" + section + "] CONN_STRING");
+  }
   std::string text;
   if (s.connection == 0) ReadZelvoConnString(text);
   else ReadZelvoMySqlConnString(text);
-  std::vector<std::string> unresolved = UnresolvedPlaceholders(text);
+  std::vector<std::string> unresolved = BracketedNames(text);
   for (const std::string& name : unresolved)
     s.out.Add(Level::Error, kArea, "placeholder", {s.zelvoIni, "SYSTEM", name, "", "default"},
               It("manca: nel testo di connessione di ") + settings + " [" + section + It("] CONN_STRING resta [") +

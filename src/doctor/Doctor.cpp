@@ -54,7 +54,7 @@ std::string Masked(const std::string& connectionText) {
   return edit.Result();
 }
 
-std::vector<std::string> UnresolvedPlaceholders(const std::string& text) {
+std::vector<std::string> BracketedNames(const std::string& text) {
   std::vector<std::string> names;
   for (std::size_t open = text.find('['); open != std::string::npos; open = text.find('[', open + 1)) {
     std::size_t close = text.find(']', open + 1);

@@ -1,12 +1,11 @@
 // What the archive updates read: Maico's ASC article file, the Excel price list with the
 // sheet and columns of ZelvoMwImport.ini, and the host's import library. Files are only
 // read; the workbook is opened through the provider its connection text calls for.
-#include <cctype>
-
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "doctor/Checks.h"
 #include "import/AscConverter.h"
+#include "import/ExcelFileFormatDlg.h"
 #include "platform/Files.h"
 #include "platform/Libraries.h"
 #include "platform/Text.h"
@@ -17,6 +16,10 @@ namespace {
 constexpr const char* kArea = "imports";
 // A few lines tell the layout; the conversion reads on from there by the same rule.
 constexpr int kAscLinesLooked = 5;
+// The widest sheet the spreadsheet programs make.
+constexpr int kMostColumns = 16384;
+// The settings are read through buffers of this size.
+constexpr std::size_t kSettingBuffer = 260;
 
 void AscFile(State& s) {
   if (!s.haveZelvoMwIni || !s.maicoFit.Given()) return;
@@ -64,25 +67,14 @@ struct SheetSettings {
   std::vector<Column> columns;
 };
 
-// Spreadsheet lettering: A is 0, Z 25, AA 26; -1 for anything that is no column name.
-int ColumnPosition(const std::string& letters) {
-  if (letters.empty() || letters.size() > 3) return -1;
-  int number = 0;
-  for (char c : letters) {
-    char upper = char(std::toupper(static_cast<unsigned char>(c)));
-    if (upper < 'A' || upper > 'Z') return -1;
-    number = number * 26 + (upper - 'A' + 1);
-  }
-  return number - 1;
-}
-
-// ZelvoMwImport.ini: where the price list's sheet and columns are. Its problems are errors
-// only where an Excel price list is configured to be read with it.
+// ZelvoMwImport.ini, read as the Excel import reads it: where the price list's sheet and
+// columns are. Its problems are errors only where a price list is configured to be read.
 SheetSettings ImportSettings(State& s) {
   SheetSettings settings;
   if (s.startPath.empty()) return settings;
-  settings.file = s.startPath + "\\ZelvoMwImport.ini";
-  const char* section = "PREZZO_NETTO_EXCEL";
+  settings.file = ExcelImportIniPath();
+  ExcelSheetSettings values = ReadExcelSheetSettings();
+  const char* section = kExcelImportSection;
   if (platform::FindFirstExists(settings.file))
     s.out.Add(Level::Ok, kArea, "settings", {settings.file}, It("trovato"));
   else
@@ -90,49 +82,50 @@ SheetSettings ImportSettings(State& s) {
               It("non c'è: valgono le impostazioni predefinite (foglio Listino, colonne A, B, E, F)"));
   Level problem = s.maicoFitXls.Given() ? Level::Error : Level::Warning;
   settings.usable = true;
-  // The dialog and the import read these through buffers of 260 characters.
-  constexpr std::size_t kBuffer = 260;
-  KeyValue sheet = ReadKey(settings.file, section, "FOGLIO", kBuffer);
-  settings.sheet = sheet.present ? sheet.value : "Listino";
-  About sheetAbout{settings.file, section, "FOGLIO", settings.sheet, sheet.present ? "file" : "default", true};
+  // Only to tell the file's values from the defaults; the values are the import's own.
+  auto source = [&](const char* key) { return ReadKey(settings.file, section, key, kSettingBuffer).present ? "file" : "default"; };
+  settings.sheet = values.sheet;
+  About sheetAbout{settings.file, section, "FOGLIO", settings.sheet, source("FOGLIO"), true};
   if (settings.sheet.empty()) {
     s.out.Add(problem, kArea, "sheet", sheetAbout, It("vuota: l'importazione Excel non saprebbe quale foglio leggere"));
     settings.usable = false;
   } else {
-    s.out.Add(Level::Ok, kArea, "key", sheetAbout, It(sheet.present ? "dal file" : "predefinito"));
+    s.out.Add(Level::Ok, kArea, "key", sheetAbout, It(sheetAbout.source == "file" ? "dal file" : "predefinito"));
   }
-  struct Default {
+  struct Setting {
     const char* key;
-    const char* letter;
+    const std::string& letters;
     const char* meaning;
   };
-  for (const Default& d : {Default{"ARTICOLO", "A", "codice articolo"}, Default{"DESCR", "B", "descrizione"},
-                           Default{"PREZZO_NETTO", "E", "prezzo netto"}, Default{"DIM_PREZZO", "F", "quantità del prezzo"}}) {
-    KeyValue kv = ReadKey(settings.file, section, d.key, kBuffer);
-    std::string letters = kv.present ? kv.value : d.letter;
-    About about{settings.file, section, d.key, letters, kv.present ? "file" : "default", true};
-    int position = ColumnPosition(letters);
+  for (const Setting& c : {Setting{"ARTICOLO", values.article, "codice articolo"},
+                           Setting{"DESCR", values.description, "descrizione"},
+                           Setting{"PREZZO_NETTO", values.netPrice, "prezzo netto"},
+                           Setting{"DIM_PREZZO", values.priceUnit, "quantità del prezzo"}}) {
+    About about{settings.file, section, c.key, c.letters, source(c.key), true};
+    bool fromFile = about.source == "file";
+    int position = ColumnLetterToNumber(c.letters) - 1;
     if (position < 0) {
       s.out.Add(problem, kArea, "column", about,
-                It("non è una lettera di colonna: l'importazione Excel non troverebbe la colonna del ") + It(d.meaning));
+                It("non è una lettera di colonna: l'importazione Excel non troverebbe la colonna del ") + It(c.meaning));
       settings.usable = false;
       continue;
     }
-    if (letters.size() > 1)
+    if (c.letters.size() > CExcelFileFormatDlg::kColumnChars)
       s.out.Add(Level::Warning, kArea, "column", about,
                 It("il dialogo del formato Excel accetta una lettera sola: salvandolo va cambiata"));
     else
-      s.out.Add(Level::Ok, kArea, "key", about, It(kv.present ? "dal file, " : "predefinito, ") + It(d.meaning));
-    settings.columns.push_back({d.key, letters, position});
+      s.out.Add(Level::Ok, kArea, "key", about, It(fromFile ? "dal file, " : "predefinito, ") + It(c.meaning));
+    settings.columns.push_back({c.key, c.letters, position});
   }
   return settings;
 }
 
-void CloseQuietly(DataSource& source) {
+// Only looked at: what the provider says on closing changes nothing for the import.
+template <typename Source>
+void CloseQuietly(Source& source) {
   try {
     source.Close();
   } catch (const DbError&) {
-    // Only looked at; what the provider says on closing changes nothing for the import.
   }
 }
 
@@ -146,7 +139,7 @@ void Workbook(State& s, const SheetSettings& settings) {
   // What else it needs has been reported where it is missing.
   std::string text;
   if (s.startPath.empty() || !s.excelConnString.Given() || !settings.usable || !ReadExcelConnString(text)) return;
-  std::vector<std::string> unresolved = UnresolvedPlaceholders(text);
+  std::vector<std::string> unresolved = BracketedNames(text);
   for (const std::string& name : unresolved)
     s.out.Add(Level::Error, kArea, "placeholder", {s.zelvoMwIni, "DIRS", name, "", "default"},
               It("manca: in EXCEL_CONN_STRING resta [") + name + "]");
@@ -165,7 +158,7 @@ void Workbook(State& s, const SheetSettings& settings) {
   }
   // The import's own query.
   std::string query = "SELECT * FROM [" + settings.sheet + "$]";
-  About sheetAbout{settings.file, "PREZZO_NETTO_EXCEL", "FOGLIO", settings.sheet, "", true};
+  About sheetAbout{settings.file, kExcelImportSection, "FOGLIO", settings.sheet, "", true};
   std::unique_ptr<RecordSource> pass;
   try {
     pass = source->OpenRecordSet(query);
@@ -176,44 +169,34 @@ void Workbook(State& s, const SheetSettings& settings) {
     CloseQuietly(*source);
     return;
   }
-  // The columns the sheet has: from the provider's description where it gives one, else from
-  // the first row; a sheet with no row below its heading leaves them unknown.
-  int count = -1;
-  try {
-    count = int(source->ResultColumns(query).size());
-  } catch (const DbError&) {
-    if (!pass->AtEnd()) {
-      count = 0;
-      for (bool more = true; more && count < 16384;) {
-        try {
-          pass->Field(count);
-          ++count;
-        } catch (const DbError&) {
-          more = false;
-        }
-      }
+  // The columns the sheet has, asked of the pass by position: a position past the last is an
+  // item that is not there, while one inside it is there even on a sheet with no rows.
+  auto inside = [&](int position) {
+    try {
+      pass->Field(position);
+      return true;
+    } catch (const DbError& e) {
+      return e.Code() != kAdoItemNotFound;
     }
-  }
+  };
+  int count = 0;
+  while (count < kMostColumns && inside(count)) ++count;
   bool empty = pass->AtEnd();
-  try {
-    pass->Close();
-  } catch (const DbError&) {
-  }
+  CloseQuietly(*pass);
   CloseQuietly(*source);
 
   bool outside = false;
   for (const SheetSettings::Column& c : settings.columns) {
-    if (count < 0 || c.position < count) continue;
+    if (c.position < count) continue;
     outside = true;
-    s.out.Add(Level::Error, kArea, "column", {settings.file, "PREZZO_NETTO_EXCEL", c.key, c.letters, "", true},
+    s.out.Add(Level::Error, kArea, "column", {settings.file, kExcelImportSection, c.key, c.letters, "", true},
               It("il foglio ") + settings.sheet + It(" ha ") + std::to_string(count) +
                   It(count == 1 ? " colonna sola: questa è fuori" : " colonne: questa è fuori"));
   }
   if (outside) return;
   if (empty) {
     s.out.Add(Level::Warning, kArea, "sheet", sheetAbout,
-              It("il foglio non ha righe sotto l'intestazione: l'importazione Excel non aggiornerebbe nulla") +
-                  (count < 0 ? It(", e le colonne non si possono verificare") : ""));
+              It("il foglio non ha righe sotto l'intestazione: l'importazione Excel non aggiornerebbe nulla"));
     return;
   }
   std::string letters;

@@ -2,6 +2,7 @@
 // through a library, so that both builds give the same bytes.
 #include <cstdio>
 
+#include "base/JsonText.h"
 #include "doctor/Checks.h"
 #include "doctor/Doctor.h"
 #include "platform/Text.h"
@@ -16,29 +17,6 @@ const char* JsonLevel(Level level) {
     case Level::Error: return "error";
   }
   return "";
-}
-
-// A JSON string of a Windows-1252 text.
-std::string JsonString(const std::string& cp1252) {
-  std::string out = "\"";
-  for (unsigned char c : platform::Cp1252ToUtf8(cp1252)) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-          out += escaped;
-        } else {
-          out += char(c);
-        }
-    }
-  }
-  return out + "\"";
 }
 
 std::string Counted(int n, const char* one, const char* many) {

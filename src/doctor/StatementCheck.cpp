@@ -80,11 +80,11 @@ std::string ConversionProblem(const std::string& text, const std::vector<SqlArg>
   try {
     FormatStatement(text, args);
   } catch (const DbError& e) {
-    std::vector<SqlArg> more = args;
-    more.push_back(std::string());
-    bool textMore = Formats(text, more);
-    more.back() = std::int32_t(0);
-    if (textMore || Formats(text, more))
+    // One argument more of either kind that makes it format: a conversion too many.
+    std::vector<SqlArg> withText = args, withNumber = args;
+    withText.emplace_back(std::in_place_type<std::string>);
+    withNumber.emplace_back(std::in_place_type<std::int32_t>, 0);
+    if (Formats(text, withText) || Formats(text, withNumber))
       return It("ha più conversioni dei ") + Kinds(args) + It(" che riceve");
     return It("le conversioni non vanno con i ") + Kinds(args) + It(" che riceve: ") + e.Description();
   }
@@ -131,7 +131,7 @@ void CheckOne(State& s, const std::string& file, const StatementUse& use) {
                     std::to_string(use.parameters.size()) + It(", nell'ordine ") + names);
       return;
     }
-    shape = std::to_string(found) + It(" parametri");
+    shape = std::to_string(found) + It(" parametri ?, come li lega la libreria");
   } else {
     std::string problem = ConversionProblem(statement, use.args);
     if (!problem.empty()) {
@@ -139,11 +139,12 @@ void CheckOne(State& s, const std::string& file, const StatementUse& use) {
       return;
     }
     statement = FormatStatement(statement, use.args);
-    shape = Kinds(use.args);
+    shape = use.args.empty() ? It("nessun argomento, come la usa la libreria")
+                             : It("conversioni per ") + Kinds(use.args) + It(", come li passa la libreria");
   }
 
   if (!s.database) {
-    s.out.Add(Level::Ok, kArea, "statement", about, shape + It(" come li passa la libreria; non preparata: il database non è aperto"));
+    s.out.Add(Level::Ok, kArea, "statement", about, shape + It("; non preparata: il database non è aperto"));
     return;
   }
   std::vector<std::string> columns;
@@ -152,7 +153,7 @@ void CheckOne(State& s, const std::string& file, const StatementUse& use) {
   } catch (const DbError& e) {
     if (e.Code() == kENotImpl) {
       s.out.Add(Level::Ok, kArea, "statement", about,
-                shape + It(" come li passa la libreria; il driver non sa prepararla senza eseguirla: non provata sul database"));
+                shape + It("; il driver non sa prepararla senza eseguirla: non provata sul database"));
       return;
     }
     s.out.Add(Level::Error, kArea, "prepare", about,
@@ -176,8 +177,8 @@ void CheckOne(State& s, const std::string& file, const StatementUse& use) {
   std::string read;
   for (const char* c : use.columns) read += (read.empty() ? "" : ", ") + std::string(c);
   s.out.Add(Level::Ok, kArea, "statement", about,
-            shape + It(" come li passa la libreria; preparata sul database") +
-                (read.empty() ? "" : It(", con le colonne ") + read));
+            shape + It("; preparata sul database") +
+                (read.empty() ? "" : It(use.columns.size() == 1 ? ", con la colonna " : ", con le colonne ") + read));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "base/FileNames.h"
 #include "base/Ini.h"
 #include "base/MwPath.h"
+#include "import/ExcelPriceImport.h"
 #include "maicowin/MaicoWinConf.h"
 #include "module/Calculation.h"
 #include "module/Module.h"
@@ -69,7 +70,11 @@ int ZELVOMW_CALL Ordine2Mw(const char* orderId, const char* firstCode, const cha
 }
 
 int ZELVOMW_CALL Test(void) {
-  return zmw::GuardExport(1, [] { return 1; });
+  return zmw::GuardExport(1, [] {
+    zmw::ExcelPriceImport prices;
+    prices.Run();
+    return 1;
+  });
 }
 
 }  // extern "C"

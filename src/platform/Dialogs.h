@@ -10,6 +10,8 @@ namespace zmw::platform {
 
 // Progress bar messages, with the platform's values.
 enum : unsigned { kPbmSetRange = 0x401, kPbmSetPos = 0x402, kPbmSetStep = 0x404, kPbmStepIt = 0x405, kPbmGetPos = 0x408 };
+// An edit control's limit on what the user types (EM_LIMITTEXT), in characters.
+enum : unsigned { kEmLimitText = 0xC5 };
 
 class DialogEvents {
  public:

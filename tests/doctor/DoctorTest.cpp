@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "doctor/DemoInstallation.h"
 #include "doctor/Doctor.h"
@@ -74,7 +75,9 @@ TEST_F(Demo, TellsEveryKeyTheLibraryReadsWithItsValueAndWhereItCameFrom) {
     EXPECT_NE(f->text.find(k.key), std::string::npos) << f->text;
     std::string expected = platform::ProfileReadString(k.zelvoMw ? "ZELVOMW.INI" : "ZELVO.INI", k.section, k.key, "", 1024);
     EXPECT_EQ(f->value, expected) << k.key;
-    if (!expected.empty()) EXPECT_NE(f->text.find(expected), std::string::npos) << f->text;
+    if (!expected.empty()) {
+      EXPECT_NE(f->text.find(expected), std::string::npos) << f->text;
+    }
   }
   // The Excel settings file is not in the demo: its keys are the defaults.
   for (const char* key : {"FOGLIO", "ARTICOLO", "DESCR", "PREZZO_NETTO", "DIM_PREZZO"}) {
@@ -107,10 +110,22 @@ TEST_F(Demo, LeavesTheMachineAsItFoundIt) {
   // On POSIX the whole prefix stands for the machine.
   if (const char* prefix = std::getenv("ZELVOMW_PREFIX"); prefix && *prefix && test::PosixPathsAreNative())
     roots = {prefix};
-  test::Snapshot before = test::TakeSnapshot(roots);
+  // SQLite keeps its journal files beside the database while a connection is open and
+  // removes them when it closes: the database's folder is the one thing whose time of change
+  // may move. What it holds, the database file included, must not.
+  std::error_code ec;
+  std::filesystem::path databaseFolder =
+      std::filesystem::canonical(platform::NativePath(DatabaseFile()).parent_path(), ec);
+  auto look = [&] {
+    test::Snapshot snapshot = test::TakeSnapshot(roots);
+    for (auto& [path, stamp] : snapshot)
+      if (std::filesystem::canonical(path, ec) == databaseFolder) stamp.second = 0;
+    return snapshot;
+  };
+  test::Snapshot before = look();
   ASSERT_GT(before.size(), 10u);
   RunDoctor();
-  EXPECT_EQ(test::TakeSnapshot(roots), before);
+  EXPECT_EQ(look(), before);
   EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -298,7 +313,7 @@ TEST_F(Demo, OpensASqliteTextWithoutNoCreatWithoutMakingTheDatabase) {
   EXPECT_FALSE(test::FileExists(missing));
 }
 
-TEST_F(Demo, OpensAnExistingDatabaseWithoutNoCreatAndSaysItIsMissing) {
+TEST_F(Demo, OpensAnExistingDatabaseAndWarnsThatNoCreatIsOff) {
   WriteKey(paths.ConnSettings(), "ZELVO", "CONN_STRING", "Driver=SQLite3;Database=[DB_FILE];NoCreat=0;");
   DoctorReport report = RunDoctor();
   EXPECT_TRUE(report.Sound()) << test::Lines(report);
@@ -318,8 +333,11 @@ TEST_F(Demo, HidesPasswordsOfTheConnectionText) {
 TEST_F(Demo, SaysWhetherMaicoWinRunsAndItsWindowIsThere) {
   DoctorReport idle = RunDoctor();
   EXPECT_TRUE(Has(idle, Level::Ok, "maicowin", "process", ""));
-  for (const Finding& f : idle.findings)
-    if (f.check == "process") EXPECT_NE(f.text.find(" non "), std::string::npos) << f.text;
+  for (const Finding& f : idle.findings) {
+    if (f.check == "process") {
+      EXPECT_NE(f.text.find(" non "), std::string::npos) << f.text;
+    }
+  }
 
   auto running = test::StartChild(paths.maicoWin + "\\BIN\\MSERVER.EXE", "--idle=30");
   ASSERT_NE(running, nullptr);
@@ -329,12 +347,34 @@ TEST_F(Demo, SaysWhetherMaicoWinRunsAndItsWindowIsThere) {
     for (const Finding& f : busy.findings)
       if (f.check == "window" && f.text.find(" non ") == std::string::npos) window = true;
     if (window) {
-      for (const Finding& f : busy.findings)
-        if (f.check == "process") EXPECT_EQ(f.text.find(" non "), std::string::npos) << f.text;
+      for (const Finding& f : busy.findings) {
+        if (f.check == "process") {
+          EXPECT_EQ(f.text.find(" non "), std::string::npos) << f.text;
+        }
+      }
       EXPECT_TRUE(busy.Sound()) << test::Lines(busy);
     }
   }
   EXPECT_TRUE(window);
+}
+
+TEST_F(Demo, ReportsAnExchangeFolderThatCannotBeWritten) {
+  namespace fs = std::filesystem;
+  fs::path exchange = platform::NativePath(paths.maicoWin + "\\EXCH");
+  fs::permissions(exchange, fs::perms::owner_read | fs::perms::owner_exec, fs::perm_options::replace);
+  // The check asks the file system, which lets some users write whatever the folder says.
+  bool writes = std::ofstream(exchange / "probe").good();
+  if (writes) {
+    fs::remove(exchange / "probe");
+    fs::permissions(exchange, fs::perms::owner_all, fs::perm_options::replace);
+    GTEST_SKIP() << "this user writes in a folder whose permissions say no (root, or a Windows folder)";
+  }
+  DoctorReport report = RunDoctor();
+  fs::permissions(exchange, fs::perms::owner_all, fs::perm_options::replace);
+  std::vector<const Finding*> errors = test::FindingsAt(report, Level::Error);
+  ASSERT_EQ(errors.size(), 1u) << test::Lines(report);
+  EXPECT_EQ(errors[0]->check, "exchange");
+  EXPECT_NE(errors[0]->text.find("non si pu"), std::string::npos) << errors[0]->text;
 }
 
 TEST(MachineWithoutDriveC, IsReportedAndLeftEmpty) {
@@ -396,6 +436,51 @@ TEST_F(Demo, WarnsOfAColumnSettingOnlyWhileNoPriceListIsConfigured) {
   ASSERT_EQ(errors.size(), 1u) << test::Lines(used);
   EXPECT_EQ(errors[0]->key, "PREZZO_NETTO");
 }
+
+TEST_F(Demo, NeedsTheWorkbookConnectionTextOnlyWhereAPriceListIsConfigured) {
+  WriteKey(paths.zelvoMwIni, "GENERAL", "EXCEL_CONN_STRING", nullptr);
+  DoctorReport unused = RunDoctor();
+  EXPECT_TRUE(unused.Sound()) << test::Lines(unused);
+
+  test::WriteFile(paths.start + "\\LISTINO.XLS", "not a workbook");
+  WriteKey(paths.zelvoMwIni, "DIRS", "MAICO_FIT_XLS", (paths.start + "\\LISTINO.XLS").c_str());
+  DoctorReport used = RunDoctor();
+  std::vector<const Finding*> errors = test::FindingsAt(used, Level::Error);
+  ASSERT_EQ(errors.size(), 1u) << test::Lines(used);
+  EXPECT_EQ(errors[0]->check, "key");
+  EXPECT_EQ(errors[0]->key, "EXCEL_CONN_STRING");
+}
+
+struct OptionalCase {
+  bool zelvoMw;
+  const char* section;
+  const char* key;
+  const char* value;  // nullptr: the key is taken out
+  Level level;
+};
+
+class OptionalKeys : public Demo, public ::testing::WithParamInterface<OptionalCase> {};
+
+TEST_P(OptionalKeys, GoByTheirDefaultsOrWarn) {
+  const OptionalCase& c = GetParam();
+  WriteKey(c.zelvoMw ? paths.zelvoMwIni : paths.zelvoIni, c.section, c.key, c.value);
+  DoctorReport report = RunDoctor();
+  EXPECT_TRUE(report.Sound()) << test::Lines(report);
+  const Finding* f = KeyFinding(report, c.zelvoMw ? paths.zelvoMwIni : paths.zelvoIni, c.section, c.key);
+  ASSERT_NE(f, nullptr) << c.key;
+  EXPECT_EQ(f->level, c.level) << f->text;
+  EXPECT_EQ(f->source, c.value ? "file" : "default") << f->text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, OptionalKeys,
+    ::testing::Values(OptionalCase{false, "GENERAL", "USE_MAICOWIN", nullptr, Level::Ok},
+                      OptionalCase{false, "GENERAL", "USE_MAICOWIN", "NO", Level::Warning},
+                      OptionalCase{false, "GENERAL", "USE_MAICOWIN", "yes", Level::Warning} /* upper case only */,
+                      OptionalCase{false, "SYSTEM", "CONN_STR_ZELVO", nullptr, Level::Ok},
+                      OptionalCase{false, "SYSTEM", "CONN_STR_ZELVO", "0", Level::Ok},
+                      OptionalCase{true, "SYSTEM", "LAST_JOB", "DEMO", Level::Ok},
+                      OptionalCase{true, "DIRS", "MAICO_FIT_XLS", nullptr, Level::Ok}));
 
 TEST_F(Demo, ReportsAPriceListThatIsNotThere) {
   WriteKey(paths.zelvoMwIni, "DIRS", "MAICO_FIT_XLS", (paths.start + "\\LISTINO.XLS").c_str());

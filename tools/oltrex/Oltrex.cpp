@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "base/JsonText.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Provider.h"
@@ -203,34 +204,12 @@ void LoadKit(DataSource& db, bool sqlite, const std::vector<std::string>& lines,
   }
 }
 
-std::string JsonText(const std::string& cp1252) {
-  std::string out = "\"";
-  for (unsigned char c : platform::Cp1252ToUtf8(cp1252)) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-          out += escaped;
-        } else {
-          out += char(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
 void Log(const char* function, const std::string& path, const Outcome& outcome) {
   const char* file = std::getenv("ZELVOMW_OLTREX_LOG");
   if (!file || !*file) return;
-  std::string line = std::string("{\"function\":\"") + function + "\",\"path\":" + JsonText(path) +
+  std::string line = std::string("{\"function\":\"") + function + "\",\"path\":" + JsonString(path) +
                      ",\"read\":" + std::to_string(outcome.read) + ",\"loaded\":" + std::to_string(outcome.loaded) +
-                     ",\"error\":" + (outcome.error.empty() ? std::string("null") : JsonText(outcome.error)) + "}\n";
+                     ",\"error\":" + (outcome.error.empty() ? std::string("null") : JsonString(outcome.error)) + "}\n";
   if (std::FILE* f = std::fopen(file, "ab")) {
     std::fwrite(line.data(), 1, line.size(), f);
     std::fclose(f);

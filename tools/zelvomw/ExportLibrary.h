@@ -27,7 +27,9 @@ class ExportLibrary {
 // UTF-8 on Linux, as Wine turns a command line into the ANSI code page; unchanged on Windows,
 // whose command line is in that code page already.
 std::string LibraryText(const std::string& argument);
-// A library text for the console: UTF-8 on Linux, unchanged on Windows.
+// A library text for the console: UTF-8 on both builds, as the library's own boxes print it.
 std::string ConsoleText(const std::string& text);
+// Windows: the console shows UTF-8 (its own code page would garble accented letters).
+void PrepareConsole();
 
 }  // namespace zmw::tools

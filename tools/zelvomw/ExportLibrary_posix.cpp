@@ -36,5 +36,6 @@ void* ExportLibrary::Find(const char* name) const { return handle_ ? ::dlsym(han
 
 std::string LibraryText(const std::string& argument) { return platform::Utf8ToCp1252(argument); }
 std::string ConsoleText(const std::string& text) { return platform::Cp1252ToUtf8(text); }
+void PrepareConsole() {}
 
 }  // namespace zmw::tools

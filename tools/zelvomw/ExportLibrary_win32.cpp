@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "ExportLibrary.h"
+#include "platform/Text.h"
 
 namespace zmw::tools {
 
@@ -24,6 +25,7 @@ void* ExportLibrary::Find(const char* name) const {
 }
 
 std::string LibraryText(const std::string& argument) { return argument; }
-std::string ConsoleText(const std::string& text) { return text; }
+std::string ConsoleText(const std::string& text) { return platform::Cp1252ToUtf8(text); }
+void PrepareConsole() { ::SetConsoleOutputCP(CP_UTF8); }
 
 }  // namespace zmw::tools

@@ -11,6 +11,7 @@
 
 #include "ExportLibrary.h"
 #include "JobShow.h"
+#include "doctor/Doctor.h"
 #include "zelvomw.h"
 
 namespace fs = std::filesystem;
@@ -65,6 +66,7 @@ int Call(const ExportInfo& info, const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  zmw::tools::PrepareConsole();
   CLI::App app{"zelvomw: calls the exports of the ZelvoMW library as the Zelvo host does"};
   app.require_subcommand(1);
   std::vector<std::vector<std::string>> values(std::size(kExports));
@@ -91,6 +93,12 @@ int main(int argc, char** argv) {
   make->add_option("file", madeFile, "the .MW or .FIT file to write")->required();
   bool makeJob = false;
   make->callback([&makeJob] { makeJob = true; });
+  // Nor is this: the library's installation check, run here, with nothing written anywhere.
+  CLI::App* doctor = app.add_subcommand("doctor", "checks the installation and names what to fix (exit 1 on ERRORE)");
+  bool doctorJson = false;
+  doctor->add_flag("--json", doctorJson, "one JSON object with English keys, for tools");
+  bool runDoctor = false;
+  doctor->callback([&runDoctor] { runDoctor = true; });
 
   try {
     app.parse(argc, argv);
@@ -105,6 +113,11 @@ int main(int argc, char** argv) {
   auto ansi = [](const std::string& text) { return zmw::tools::LibraryText(text); };
   if (showJob) return zmw::tools::ShowJobFile(ansi(jobFile), std::cout, std::cerr);
   if (makeJob) return zmw::tools::MakeJobFile(std::cin, ansi(madeFile), std::cerr);
+  if (runDoctor) {
+    zmw::DoctorReport report = zmw::RunDoctor();
+    std::cout << (doctorJson ? zmw::ReportJson(report) : zmw::tools::ConsoleText(zmw::ReportText(report))) << std::flush;
+    return report.ExitStatus();
+  }
   if (!chosen) return 2;
   std::vector<std::string> arguments;
   for (const std::string& a : values[static_cast<std::size_t>(chosen - kExports)]) arguments.push_back(ansi(a));

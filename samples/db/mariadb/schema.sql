@@ -21,6 +21,8 @@ CREATE TABLE Accessori (
   CodiceBreve VARCHAR(20),
   PRIMARY KEY (Produttore, Produttore2, Codice)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+-- The Excel price import updates a maker's articles by code alone, row by row.
+CREATE INDEX AccessoriPerCodice ON Accessori (Produttore, Codice);
 CREATE TABLE Finiture (
   Codice VARCHAR(21) PRIMARY KEY
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;

@@ -35,6 +35,7 @@ struct Control {
   bool enabled = true;
   int check = 0;
   long low = 0, high = 100, position = 0, step = 10;
+  std::size_t limit = 0;  // what may be typed into an edit control; 0 for no limit
 };
 
 class TextDialog final : public DialogWindow {
@@ -138,6 +139,7 @@ class TextDialog final : public DialogWindow {
       case kPbmStepIt: c.position += c.step; if (c.position > c.high) c.position = c.low; name = "PBM_STEPIT"; break;
       case kPbmSetPos: c.position = long(wParam); name = "PBM_SETPOS"; break;
       case kPbmGetPos: return c.position;
+      case kEmLimitText: c.limit = std::size_t(wParam); return 0;
       default: return 0;
     }
     progress_ = true;
@@ -181,8 +183,10 @@ class TextDialog final : public DialogWindow {
       events_.OnCommand(number);
     } else {
       std::string value = rest.find(' ') == std::string::npos ? "" : rest.substr(rest.find(' ') + 1);
-      if (verb == "set") controls_[number].text = Utf8ToCp1252(value);
-      else controls_[number].check = std::atoi(value.c_str());
+      // "set" stands for typing, so an edit control's limit holds, as it does for the user.
+      Control& c = controls_[number];
+      if (verb == "set") c.text = Utf8ToCp1252(value).substr(0, c.limit ? c.limit : std::string::npos);
+      else c.check = std::atoi(value.c_str());
     }
     return true;
   }

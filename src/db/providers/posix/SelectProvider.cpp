@@ -1,8 +1,10 @@
-// POSIX has no OLE DB: a Provider= text gets the error ADO gives for a provider that is not
+// POSIX has no OLE DB: a workbook text (Jet or ACE with Excel properties) goes to our workbook
+// provider, any other Provider= text gets the error ADO gives for a provider that is not
 // installed; everything else goes to ODBC.
 #include "db/DbError.h"
 #include "db/Provider.h"
 #include "db/odbc/OdbcSource.h"
+#include "db/providers/posix/WorkbookSource.h"
 
 namespace zmw {
 namespace {
@@ -23,6 +25,7 @@ class MissingProvider final : public DataSource {
 }  // namespace
 
 std::unique_ptr<DataSource> CreateDataSource(const std::string& connectionText) {
+  if (NamesExcelWorkbook(connectionText)) return CreateWorkbookSource();
   if (NamesOleDbProvider(connectionText)) return std::make_unique<MissingProvider>();
   return CreateOdbcSource();
 }

@@ -1,5 +1,6 @@
 #include "db/providers/win32/AdoSource.h"
 
+#include "db/Workbook.h"
 #include "db/providers/win32/ComObjects.h"
 #include "platform/Text.h"
 
@@ -114,8 +115,38 @@ class AdoSource final : public DataSource {
   com::Ptr<IDispatch> connection_;
 };
 
+bool ProviderRegistered(const wchar_t* progId) {
+  CLSID clsid;
+  return SUCCEEDED(::CLSIDFromProgID(progId, &clsid));
+}
+
+class AdoWorkbookSource final : public DataSource {
+ public:
+  void Open(const std::string& connectionText) override {
+    std::string text = connectionText;
+    if (NamesJetProvider(text) && SniffWorkbook(WorkbookFileOf(text)) == WorkbookKind::ZipPackage &&
+        ProviderRegistered(L"Microsoft.ACE.OLEDB.12.0"))
+      text = AceWorkbookText(text);
+    ado_.Open(text);
+  }
+  void Close() override { ado_.Close(); }
+  std::int32_t ExecuteNoRecords(const std::string& statement) override { return ado_.ExecuteNoRecords(statement); }
+  std::unique_ptr<RecordSource> OpenRecordSet(const std::string& statement) override {
+    return ado_.OpenRecordSet(statement);
+  }
+  std::unique_ptr<CommandSource> Prepare(const std::string& statement,
+                                         const std::vector<ParameterSpec>& parameters) override {
+    return ado_.Prepare(statement, parameters);
+  }
+  void SetCursorLocation(int location) override { ado_.SetCursorLocation(location); }
+
+ private:
+  AdoSource ado_;
+};
+
 }  // namespace
 
 std::unique_ptr<DataSource> CreateAdoSource() { return std::make_unique<AdoSource>(); }
+std::unique_ptr<DataSource> CreateAdoWorkbookSource() { return std::make_unique<AdoWorkbookSource>(); }
 
 }  // namespace zmw

@@ -1,0 +1,37 @@
+// Our workbook readers, where the platform has no Excel provider: BIFF8 .xls through FreeXL,
+// Office Open XML .xlsx through libzip and expat. The file's content picks the reader.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "db/Workbook.h"
+
+namespace zmw {
+
+class WorkbookReader {
+ public:
+  virtual ~WorkbookReader() = default;
+  // The sheets' names in workbook order, Windows-1252.
+  virtual std::vector<std::string> SheetNames() const = 0;
+  // The sheet of that name, found without regard to case, read whole. An unknown name is a
+  // DbError (kDbNoTable); a sheet the file cannot give is a DbError (E_FAIL).
+  virtual std::shared_ptr<const SheetData> ReadSheet(const std::string& name) = 0;
+};
+
+// Opens the workbook at a path text (a Windows path, or a POSIX one starting with "/"). A file
+// that is missing, not a workbook, damaged or protected by a password is a DbError (E_FAIL)
+// that says which.
+std::unique_ptr<WorkbookReader> OpenWorkbookFile(const std::string& path);
+
+// The readers themselves, for a file already known to be of their kind; `shown` is the name the
+// errors give.
+std::unique_ptr<WorkbookReader> OpenXlsWorkbook(const std::string& nativePath, const std::string& shown);
+std::unique_ptr<WorkbookReader> OpenXlsxWorkbook(const std::string& nativePath, const std::string& shown);
+
+// The errors the readers share.
+[[noreturn]] void ThrowDamagedWorkbook(const std::string& shown, const std::string& detail);
+[[noreturn]] void ThrowEncryptedWorkbook(const std::string& shown);
+[[noreturn]] void ThrowNoSuchSheet(const std::string& shown, const std::string& sheet);
+
+}  // namespace zmw
