@@ -25,13 +25,8 @@ class ZelvomwExe : public test::HostDatabase {
  protected:
   void SetUp() override {
     test::HostDatabase::SetUp();
-    platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", "C:\\MAICOWIN\\");
-    platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "MW_CMD_STRING", "MSERVER.EXE --idle=60");
-    test::WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI",
-                    "[EXPORT-IMPORT]\r\nEXPORT=C:\\MAICOWIN\\EXCH\\RESULT.TXT\r\nIMPORT=C:\\MAICOWIN\\EXCH\\REQUEST.TXT\r\n");
+    test::InstallMaicoWin(test::SimulatorProgram(), "MSERVER.EXE --idle=60");
     test::WriteFile("C:\\MAICOWIN\\BIN\\MW.INI", "MaicoWin\r\nSerramenti\r\nA12345\r\n");
-    test::MakeFolders("C:\\MAICOWIN\\EXCH");
-    test::CopyProgram(test::SimulatorProgram(), "C:\\MAICOWIN\\BIN\\MSERVER.EXE");
     platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "JOB_PATH", (Scratch() + "\\JOBS\\").c_str());
     platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "TMP_PATH", Scratch().c_str());
     test::MakeFolders(Scratch() + "\\JOBS");

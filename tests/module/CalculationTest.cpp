@@ -28,13 +28,8 @@ class Cycle : public test::HostDatabase {
  protected:
   void SetUp() override {
     test::HostDatabase::SetUp();
-    platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", "C:\\MAICOWIN\\");
     platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "CODCLIENTE", "A12345");
-    Command("MSERVER.EXE --idle=60");
-    test::WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI",
-                    "[EXPORT-IMPORT]\r\nEXPORT=C:\\MAICOWIN\\EXCH\\RESULT.TXT\r\nIMPORT=C:\\MAICOWIN\\EXCH\\REQUEST.TXT\r\n");
-    test::MakeFolders("C:\\MAICOWIN\\EXCH");
-    test::CopyProgram(test::SimulatorProgram(), "C:\\MAICOWIN\\BIN\\MSERVER.EXE");
+    test::InstallMaicoWin(test::SimulatorProgram(), "MSERVER.EXE --idle=60");
     platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "JOB_PATH", (Scratch() + "\\JOBS\\").c_str());
     test::MakeFolders(Scratch() + "\\JOBS");
     JobItemList job;

@@ -1,6 +1,8 @@
 #include "support/Database.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <random>
 
 #include "db/Connection.h"
 #include "db/DbError.h"
@@ -53,12 +55,20 @@ std::string HostDatabase::ConnectionText(const std::string& name) const {
   return "Driver=SQLite3;Database=" + DriverPath(name) + ";NoCreat=1;JournalMode=WAL;SyncPragma=NORMAL;";
 }
 
+// Tests run in parallel processes on one server: a name from a source of its own in each
+// process (two processes started in the same instant share gtest's seed and rand()).
+std::string UniqueDatabaseName(int counter) {
+  static const unsigned long long mine = (static_cast<unsigned long long>(std::random_device{}()) << 20) ^
+                                         static_cast<unsigned long long>(
+                                             std::chrono::steady_clock::now().time_since_epoch().count());
+  return "zt_" + std::to_string(mine % 1000000000000ULL) + "_" + std::to_string(counter);
+}
+
 void HostDatabase::SetUp() {
   CleanMachine::SetUp();
   static int counter = 0;
   database_ = Which() == Backend::Sqlite ? DatabaseFile()
-                                         : "zt_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                               "_" + std::to_string(std::rand() % 100000) + "_" + std::to_string(++counter);
+                                         : UniqueDatabaseName(++counter);
   CreateDatabase(database_, true);
   const char* folder = Which() == Backend::Sqlite ? "samples/db/sqlite/" : "samples/db/mariadb/";
   WriteFile(Scratch() + "\\ZELVOMW.XML", ReadFile(SourceFile(std::string(folder) + "ZELVOMW.XML")));

@@ -74,6 +74,15 @@ std::string LastLine(const std::string& text) {
   return last;
 }
 
+void InstallMaicoWin(const std::string& program, const char* command) {
+  platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", "C:\\MAICOWIN\\");
+  WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI",
+            "[EXPORT-IMPORT]\r\nEXPORT=C:\\MAICOWIN\\EXCH\\RESULT.TXT\r\nIMPORT=C:\\MAICOWIN\\EXCH\\REQUEST.TXT\r\n");
+  MakeFolders("C:\\MAICOWIN\\EXCH");
+  if (!program.empty()) CopyProgram(program, "C:\\MAICOWIN\\BIN\\MSERVER.EXE");
+  if (command) platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "MW_CMD_STRING", command);
+}
+
 std::string SourceFile(const std::string& relative) { return HostPath(std::string(ZMW_SOURCE_DIR) + "/" + relative); }
 
 std::string CleanMachine::ZelvoMwIniPath() const { return platform::ProfileFolder() + "\\" + kZelvoMwIni; }

@@ -67,6 +67,11 @@ std::string ReadHostFile(const std::string& path);
 // The last line of a text that is not empty, without its line end.
 std::string LastLine(const std::string& text);
 
+// A MaicoWin installation in C:\MAICOWIN as the calculation tests use it: ZELVOMW.INI's
+// INST_PATH, BIN\MAICOWIN.INI naming EXCH\RESULT.TXT and EXCH\REQUEST.TXT, the EXCH folder,
+// and, when a program is given, that program as BIN\MSERVER.EXE started with the command.
+void InstallMaicoWin(const std::string& program = "", const char* command = nullptr);
+
 // Files by Windows path text.
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);

@@ -15,6 +15,7 @@
 #include "db/Connection.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
+#include "StartZelvomw.h"
 #include "support/Database.h"
 
 namespace zmw {
@@ -26,16 +27,7 @@ using Clock = std::chrono::steady_clock;
 // how long it ran.
 std::chrono::milliseconds RunAndKill(const std::vector<std::string>& args, std::chrono::microseconds after) {
   auto start = Clock::now();
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    ::setenv("ZELVOMW_UI", "batch", 1);
-    if (!::freopen("/dev/null", "w", stdout) || !::freopen("/dev/null", "w", stderr)) ::_exit(126);
-    std::vector<char*> argv{const_cast<char*>(ZMW_COMMAND)};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(ZMW_COMMAND, argv.data());
-    ::_exit(127);
-  }
+  pid_t pid = test::StartZelvomw(args);
   if (after.count() >= 0) {
     std::this_thread::sleep_for(after);
     ::kill(pid, SIGKILL);
@@ -49,9 +41,7 @@ class KilledRuns : public test::HostDatabase {
  protected:
   void SetUp() override {
     test::HostDatabase::SetUp();
-    platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", "C:\\MAICOWIN\\");
-    test::WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI",
-                    "[EXPORT-IMPORT]\r\nEXPORT=C:\\MAICOWIN\\EXCH\\RESULT.TXT\r\nIMPORT=C:\\MAICOWIN\\EXCH\\REQUEST.TXT\r\n");
+    test::InstallMaicoWin();
     test::WriteFile("C:\\MAICOWIN\\BIN\\MW.INI", "MaicoWin\r\nSerramenti\r\nA12345\r\n");
     platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "JOB_PATH", (Scratch() + "\\JOBS\\").c_str());
     platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "TMP_PATH", Scratch().c_str());

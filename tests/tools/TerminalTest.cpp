@@ -21,6 +21,7 @@
 #include "platform/Files.h"
 #include "platform/Profile.h"
 #include "platform/Programs.h"
+#include "StartZelvomw.h"
 #include "support/Database.h"
 
 namespace zmw {
@@ -111,12 +112,7 @@ class RealCalculation : public test::HostDatabase {
  protected:
   void SetUp() override {
     test::HostDatabase::SetUp();
-    platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", "C:\\MAICOWIN\\");
-    platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "MW_CMD_STRING", "MSERVER.EXE --no-answer --idle=60");
-    test::WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI",
-                    "[EXPORT-IMPORT]\r\nEXPORT=C:\\MAICOWIN\\EXCH\\RESULT.TXT\r\nIMPORT=C:\\MAICOWIN\\EXCH\\REQUEST.TXT\r\n");
-    test::MakeFolders("C:\\MAICOWIN\\EXCH");
-    test::CopyProgram(test::SimulatorProgram(), "C:\\MAICOWIN\\BIN\\MSERVER.EXE");
+    test::InstallMaicoWin(test::SimulatorProgram(), "MSERVER.EXE --no-answer --idle=60");
     platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "JOB_PATH", (Scratch() + "\\JOBS\\").c_str());
     test::MakeFolders(Scratch() + "\\JOBS");
     log_ = platform::NativePath(Scratch() + "\\ui.log").string();
@@ -237,18 +233,7 @@ TEST_F(RealCalculation, CtrlCAtTheLastMessageLeavesNoHalfDoneCycle) {
 // zelvomw in batch, as a script runs it: standard output and error to files.
 class BatchRun {
  public:
-  BatchRun(const std::vector<std::string>& args, const std::string& out) {
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::setenv("ZELVOMW_UI", "batch", 1);
-      if (!::freopen(out.c_str(), "w", stdout) || !::freopen((out + ".err").c_str(), "w", stderr)) ::_exit(126);
-      std::vector<char*> argv{const_cast<char*>(ZMW_COMMAND)};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      ::execv(ZMW_COMMAND, argv.data());
-      ::_exit(127);
-    }
-  }
+  BatchRun(const std::vector<std::string>& args, const std::string& out) : pid_(test::StartZelvomw(args, out)) {}
   ~BatchRun() {
     if (!ended_) {
       ::kill(pid_, SIGKILL);

@@ -22,6 +22,7 @@
 #include "platform/Processes.h"
 #include "platform/Profile.h"
 #include "platform/Programs.h"
+#include "StartZelvomw.h"
 #include "support/Database.h"
 
 namespace fs = std::filesystem;
@@ -48,16 +49,7 @@ int RunningMaicoWins() {
 
 // Runs zelvomw in batch and gives the last line of its standard output.
 std::string Zelvomw(const std::vector<std::string>& args, const std::string& out) {
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    ::setenv("ZELVOMW_UI", "batch", 1);
-    if (!::freopen(out.c_str(), "w", stdout) || !::freopen((out + ".err").c_str(), "w", stderr)) ::_exit(126);
-    std::vector<char*> argv{const_cast<char*>(ZMW_COMMAND)};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(ZMW_COMMAND, argv.data());
-    ::_exit(127);
-  }
+  pid_t pid = test::StartZelvomw(args, out);
   int status = 0;
   ::waitpid(pid, &status, 0);
   return test::LastLine(test::ReadHostFile(out));
@@ -69,12 +61,7 @@ class WineMaicoWin : public test::HostDatabase {
     const char* sim = std::getenv("ZELVOMW_TEST_WINDOWS_SIM");
     if (!sim || !*sim) GTEST_SKIP() << "no Windows stand-in named in ZELVOMW_TEST_WINDOWS_SIM";
     test::HostDatabase::SetUp();
-    platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", "C:\\MAICOWIN\\");
-    platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "MW_CMD_STRING", "MSERVER.EXE --idle=300");
-    test::WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI",
-                    "[EXPORT-IMPORT]\r\nEXPORT=C:\\MAICOWIN\\EXCH\\RESULT.TXT\r\nIMPORT=C:\\MAICOWIN\\EXCH\\REQUEST.TXT\r\n");
-    test::MakeFolders("C:\\MAICOWIN\\EXCH");
-    test::CopyProgram(sim, "C:\\MAICOWIN\\BIN\\MSERVER.EXE");
+    test::InstallMaicoWin(sim, "MSERVER.EXE --idle=300");
     platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "JOB_PATH", (Scratch() + "\\JOBS\\").c_str());
     test::MakeFolders(Scratch() + "\\JOBS");
   }

@@ -1,0 +1,29 @@
+// The zelvomw command started as a script starts it: batch interface, standard output to a
+// file (its standard error beside it, with ".err"), or both to /dev/null.
+#pragma once
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace zmw::test {
+
+inline pid_t StartZelvomw(const std::vector<std::string>& args, const std::string& out = "") {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    ::setenv("ZELVOMW_UI", "batch", 1);
+    std::string stdoutFile = out.empty() ? "/dev/null" : out;
+    std::string stderrFile = out.empty() ? "/dev/null" : out + ".err";
+    if (!std::freopen(stdoutFile.c_str(), "w", stdout) || !std::freopen(stderrFile.c_str(), "w", stderr)) ::_exit(126);
+    std::vector<char*> argv{const_cast<char*>(ZMW_COMMAND)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(ZMW_COMMAND, argv.data());
+    ::_exit(127);
+  }
+  return pid;
+}
+
+}  // namespace zmw::test
