@@ -18,6 +18,7 @@
 #include "db/providers/posix/WorkbookReader.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
+#include "CountingUi.h"
 #include "platform/Ui.h"
 #include "zelvomw.h"
 
@@ -28,18 +29,7 @@ namespace {
 
 constexpr int kPriceRows = 20000, kLargeRows = 100000;
 
-class CountingUi : public platform::Ui {
- public:
-  int ShowMessage(platform::Owner, const std::string& text, const std::string&, unsigned) override {
-    ++messages;
-    last = text;
-    return platform::kIdOk;
-  }
-  void Beep(unsigned) override {}
-  bool BrowseFolder(const std::string&, std::string&) override { return false; }
-  int messages = 0;
-  std::string last;
-};
+using bench::CountingUi;
 
 std::string Code(int i) { return std::to_string(300000 + i); }
 

@@ -13,6 +13,7 @@
 #include "db/RecordAccess.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
+#include "CountingUi.h"
 #include "platform/Ui.h"
 
 namespace fs = std::filesystem;
@@ -22,19 +23,7 @@ namespace {
 
 constexpr int kArticles = 50000, kParameters = 2000, kLines = 10000;
 
-// Boxes would stop the run: a failure is counted instead.
-class CountingUi : public platform::Ui {
- public:
-  int ShowMessage(platform::Owner, const std::string& text, const std::string&, unsigned) override {
-    ++messages;
-    last = text;
-    return platform::kIdOk;
-  }
-  void Beep(unsigned) override {}
-  bool BrowseFolder(const std::string&, std::string&) override { return false; }
-  int messages = 0;
-  std::string last;
-};
+using bench::CountingUi;
 
 std::string Code(int i) { return "A" + std::to_string(100000 + i); }
 

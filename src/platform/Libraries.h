@@ -6,6 +6,26 @@
 
 namespace zmw::platform {
 
+// A library loaded for use, released when the object goes (the library's unload runs then).
+class SharedLibrary {
+ public:
+  // The library file at the path, or by name through the platform's search.
+  explicit SharedLibrary(const std::string& file);
+  ~SharedLibrary();
+  SharedLibrary(const SharedLibrary&) = delete;
+  SharedLibrary& operator=(const SharedLibrary&) = delete;
+
+  bool Loaded() const { return handle_ != nullptr; }
+  // The loader's words when it did not load.
+  const std::string& Error() const { return error_; }
+  // The function of that name, or nullptr.
+  void* Find(const char* name) const;
+
+ private:
+  void* handle_ = nullptr;
+  std::string error_;
+};
+
 // The file a library of that name is on this platform: Oltrex.dll, liboltrex.so.
 std::string SharedLibraryFile(const std::string& name);
 

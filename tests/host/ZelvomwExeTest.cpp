@@ -30,20 +30,7 @@ class ZelvomwExe : public test::HostDatabase {
     platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "JOB_PATH", (Scratch() + "\\JOBS\\").c_str());
     platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "TMP_PATH", Scratch().c_str());
     test::MakeFolders(Scratch() + "\\JOBS");
-    JobItemList job;
-    JobItemRecord head;
-    head.JobCode.Set("A123");
-    job.Append(head);
-    JobItemRecord r;
-    r.JobCode.Set("A123");
-    r.PosNo.Set(1);
-    r.Sub3.Set(1);
-    r.Code.Set("LARGHEZZA");
-    r.Kind.Set(2);
-    r.Value.Set(1200);
-    r.Quantity.Set(1);
-    job.Append(r);
-    ASSERT_TRUE(job.Save(Scratch() + "\\JOBS\\A123.MW"));
+    ASSERT_TRUE(test::SaveWidthJob(Scratch() + "\\JOBS\\A123.MW", "A123"));
     log_ = Scratch() + "\\ui.log";
   }
   void TearDown() override {

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "base/FileNames.h"
+#include "calc/JobItem.h"
 #include "platform/Dialogs.h"
 #include "platform/Files.h"
 #include "platform/Profile.h"
@@ -81,6 +82,25 @@ void InstallMaicoWin(const std::string& program, const char* command) {
   MakeFolders("C:\\MAICOWIN\\EXCH");
   if (!program.empty()) CopyProgram(program, "C:\\MAICOWIN\\BIN\\MSERVER.EXE");
   if (command) platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "MW_CMD_STRING", command);
+}
+
+bool SaveWidthJob(const std::string& path, const std::string& name, int positions) {
+  JobItemList job;
+  JobItemRecord head;
+  head.JobCode.Set(name);
+  job.Append(head);
+  for (int pos = 1; pos <= positions; ++pos) {
+    JobItemRecord r;
+    r.JobCode.Set(name);
+    r.PosNo.Set(std::int16_t(pos));
+    r.Sub3.Set(1);
+    r.Code.Set("LARGHEZZA");
+    r.Kind.Set(2);
+    r.Value.Set(1200);
+    r.Quantity.Set(1);
+    job.Append(r);
+  }
+  return job.Save(path);
 }
 
 std::string SourceFile(const std::string& relative) { return HostPath(std::string(ZMW_SOURCE_DIR) + "/" + relative); }

@@ -72,6 +72,10 @@ std::string LastLine(const std::string& text);
 // and, when a program is given, that program as BIN\MSERVER.EXE started with the command.
 void InstallMaicoWin(const std::string& program = "", const char* command = nullptr);
 
+// A job parameter file at the path: the job's head record, then per position one numeric
+// parameter LARGHEZZA = 1200 for a quantity of 1; false when it could not be written.
+bool SaveWidthJob(const std::string& path, const std::string& name, int positions = 1);
+
 // Files by Windows path text.
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);

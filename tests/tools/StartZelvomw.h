@@ -1,6 +1,7 @@
 // The zelvomw command started as a script starts it: batch interface, standard output to a
 // file (its standard error beside it, with ".err"), or both to /dev/null.
 #pragma once
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -9,6 +10,26 @@
 #include <vector>
 
 namespace zmw::test {
+
+struct CommandOutcome {
+  int exitCode = -1;
+  std::string out;
+};
+
+// Runs zelvomw in batch through the shell, with the environment assignments given before it:
+// its exit code and standard output; standard error goes to the file named.
+inline CommandOutcome RunZelvomw(const std::string& arguments, const std::string& env = "",
+                                 const std::string& errFile = "/dev/null") {
+  std::string command = env + " ZELVOMW_UI=batch " ZMW_COMMAND " " + arguments + " 2>" + errFile;
+  CommandOutcome o;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return o;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, pipe)) o.out += buffer;
+  int status = ::pclose(pipe);
+  o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return o;
+}
 
 inline pid_t StartZelvomw(const std::vector<std::string>& args, const std::string& out = "") {
   pid_t pid = ::fork();

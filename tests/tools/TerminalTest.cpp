@@ -126,23 +126,8 @@ class RealCalculation : public test::HostDatabase {
   }
 
   std::string MakeJob(const std::string& name, int positions) {
-    JobItemList job;
-    JobItemRecord head;
-    head.JobCode.Set(name);
-    job.Append(head);
-    for (int pos = 1; pos <= positions; ++pos) {
-      JobItemRecord r;
-      r.JobCode.Set(name);
-      r.PosNo.Set(std::int16_t(pos));
-      r.Sub3.Set(1);
-      r.Code.Set("LARGHEZZA");
-      r.Kind.Set(2);
-      r.Value.Set(1200);
-      r.Quantity.Set(1);
-      job.Append(r);
-    }
     std::string path = Scratch() + "\\JOBS\\" + name + ".MW";
-    EXPECT_TRUE(job.Save(path));
+    EXPECT_TRUE(test::SaveWidthJob(path, name, positions));
     return path;
   }
 

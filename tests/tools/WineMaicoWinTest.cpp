@@ -72,22 +72,7 @@ class WineMaicoWin : public test::HostDatabase {
     (void)!std::system(command.c_str());
     test::HostDatabase::TearDown();
   }
-  void MakeJob(const std::string& name) {
-    JobItemList job;
-    JobItemRecord head;
-    head.JobCode.Set(name);
-    job.Append(head);
-    JobItemRecord r;
-    r.JobCode.Set(name);
-    r.PosNo.Set(1);
-    r.Sub3.Set(1);
-    r.Code.Set("LARGHEZZA");
-    r.Kind.Set(2);
-    r.Value.Set(1200);
-    r.Quantity.Set(1);
-    job.Append(r);
-    ASSERT_TRUE(job.Save(Scratch() + "\\JOBS\\" + name + ".MW"));
-  }
+  void MakeJob(const std::string& name) { ASSERT_TRUE(test::SaveWidthJob(Scratch() + "\\JOBS\\" + name + ".MW", name)); }
   std::string Out() const { return platform::NativePath(Scratch() + "\\out.txt").string(); }
 };
 

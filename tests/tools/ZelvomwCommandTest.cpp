@@ -9,27 +9,15 @@
 
 #include "calc/JobItem.h"
 #include "platform/Files.h"
+#include "StartZelvomw.h"
 #include "support/TestEnv.h"
 
 namespace zmw {
 namespace {
 
-struct Outcome {
-  int exitCode;
-  std::string out;
-};
+using Outcome = test::CommandOutcome;
 
-Outcome RunCommand(const std::string& arguments, const std::string& env = "") {
-  std::string command = env + " ZELVOMW_UI=batch " ZMW_COMMAND " " + arguments + " 2>/dev/null";
-  Outcome o{-1, ""};
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return o;
-  char buffer[512];
-  while (std::fgets(buffer, sizeof buffer, pipe)) o.out += buffer;
-  int status = ::pclose(pipe);
-  o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return o;
-}
+Outcome RunCommand(const std::string& arguments, const std::string& env = "") { return test::RunZelvomw(arguments, env); }
 
 std::string LastLine(const std::string& out) {
   std::string trimmed = out.substr(0, out.find_last_not_of('\n') + 1);

@@ -6,28 +6,12 @@
 #include <cstdio>
 
 #include "platform/Profile.h"
+#include "StartZelvomw.h"
 #include "support/Database.h"
 #include "support/Workbooks.h"
 
 namespace zmw {
 namespace {
-
-struct Outcome {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-Outcome RunTestCommand(const std::string& errFile) {
-  std::string command = "ZELVOMW_UI=batch " ZMW_COMMAND " Test 2>" + errFile;
-  Outcome o;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return o;
-  char buffer[512];
-  while (std::fgets(buffer, sizeof buffer, pipe)) o.out += buffer;
-  int status = ::pclose(pipe);
-  o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return o;
-}
 
 class TestCommand : public test::HostDatabase, public ::testing::WithParamInterface<const char*> {};
 
@@ -38,7 +22,7 @@ TEST_P(TestCommand, UpdatesTheArchiveFromTheListAndPrintsOne) {
   platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "EXCEL_CONN_STRING",
                                "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=[MAICO_FIT_XLS];Extended Properties=Excel 8.0;");
   std::string err = ::testing::TempDir() + "zmw-test-command.err";
-  Outcome o = RunTestCommand(err);
+  test::CommandOutcome o = test::RunZelvomw("Test", "", err);
   EXPECT_EQ(o.exitCode, 0);
   EXPECT_EQ(o.out, "1\n");
   EXPECT_EQ(test::ReadFile(err), "");  // no box

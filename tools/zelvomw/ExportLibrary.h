@@ -1,25 +1,24 @@
-// The library whose exports the command calls, loaded as its host loads it: ZelvoMW.DLL with
-// LoadLibraryA beside zelvomw.exe, libzelvomw.so with dlopen beside zelvomw; released again
-// when the object goes, so the library's unload runs as under Zelvo.
+// The library whose exports the command calls, loaded as its host loads it: ZelvoMW.DLL beside
+// zelvomw.exe, libzelvomw.so beside zelvomw; released again when the object goes, so the
+// library's unload runs as under Zelvo.
 #pragma once
+#include <memory>
 #include <string>
+
+#include "platform/Libraries.h"
 
 namespace zmw::tools {
 
 class ExportLibrary {
  public:
   ExportLibrary();
-  ~ExportLibrary();
-  ExportLibrary(const ExportLibrary&) = delete;
-  ExportLibrary& operator=(const ExportLibrary&) = delete;
-
-  bool Loaded() const { return handle_ != nullptr; }
+  bool Loaded() const { return library_ && library_->Loaded(); }
   const std::string& Error() const { return error_; }
   // The export of that name, or nullptr.
-  void* Find(const char* name) const;
+  void* Find(const char* name) const { return Loaded() ? library_->Find(name) : nullptr; }
 
  private:
-  void* handle_ = nullptr;
+  std::unique_ptr<platform::SharedLibrary> library_;
   std::string error_;
 };
 

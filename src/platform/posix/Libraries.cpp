@@ -35,6 +35,17 @@ std::string LoaderError() {
 
 }  // namespace
 
+SharedLibrary::SharedLibrary(const std::string& file) {
+  handle_ = ::dlopen(Cp1252ToUtf8(file).c_str(), RTLD_NOW);
+  if (!handle_) error_ = LoaderError();
+}
+
+SharedLibrary::~SharedLibrary() {
+  if (handle_) ::dlclose(handle_);
+}
+
+void* SharedLibrary::Find(const char* name) const { return handle_ ? ::dlsym(handle_, name) : nullptr; }
+
 std::string SharedLibraryFile(const std::string& name) {
   std::string lower;
   for (char c : name) lower += char(std::tolower(static_cast<unsigned char>(c)));

@@ -19,6 +19,19 @@ std::string SystemMessage(DWORD code) {
 
 }  // namespace
 
+SharedLibrary::SharedLibrary(const std::string& file) {
+  handle_ = ::LoadLibraryA(file.c_str());
+  if (!handle_) error_ = SystemMessage(::GetLastError());
+}
+
+SharedLibrary::~SharedLibrary() {
+  if (handle_) ::FreeLibrary(static_cast<HMODULE>(handle_));
+}
+
+void* SharedLibrary::Find(const char* name) const {
+  return handle_ ? reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(handle_), name)) : nullptr;
+}
+
 std::string SharedLibraryFile(const std::string& name) { return name + ".dll"; }
 
 LibraryProbe ProbeLibrary(const std::string& name, const std::vector<std::string>& functions) {
