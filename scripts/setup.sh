@@ -12,6 +12,7 @@ packages=(
   unixodbc-dev odbcinst libsqliteodbc sqlite3
   mariadb-server mariadb-client odbc-mariadb
   unzip dpkg-dev binutils-mingw-w64-x86-64
+  x11-apps imagemagick xdotool
 )
 
 missing=()
