@@ -67,8 +67,11 @@ rm -rf build/packages
 (cd build/linux && cpack -G DEB -B "$root/build/packages" >/dev/null)
 (cd build/win32 && cpack -G ZIP -B "$root/build/packages" >/dev/null)
 rm -rf build/packages/_CPack_Packages
-unzip -l build/packages/ZelvoMW-*-win32.zip | grep -q 'ZelvoMW.DLL' || { echo "the zip lacks ZelvoMW.DLL"; exit 1; }
-unzip -l build/packages/ZelvoMW-*-win32.zip | grep -q 'INSTALLAZIONE.txt' || { echo "the zip lacks the guide"; exit 1; }
+# The listing is taken whole first: grep -q stops reading early, which pipefail would count.
+listing=$(unzip -l build/packages/ZelvoMW-*-win32.zip)
+for part in ZelvoMW.DLL zelvomw.exe INSTALLAZIONE.txt ZELVOMW.XML; do
+  grep -q "$part" <<<"$listing" || { echo "the zip lacks $part"; exit 1; }
+done
 unpacked=$(mktemp -d)
 dpkg-deb -x build/packages/zelvomw_*_amd64.deb "$unpacked"
 "$unpacked/usr/bin/zelvomw" --help >/dev/null
