@@ -15,7 +15,13 @@ class CountingUi : public platform::Ui {
     return platform::kIdOk;
   }
   void Beep(unsigned) override {}
-  bool BrowseFolder(const std::string&, std::string&) override { return false; }
+  platform::BrowseResult BrowseFolder(const platform::FolderBrowseRequest&, const platform::FolderBrowserCallback&,
+                                      std::string&) override {
+    return platform::BrowseResult::Cancelled;
+  }
+  bool PickOpenFile(const platform::OpenFileRequest&, std::string&) override { return false; }
+  std::uintptr_t SetWaitCursor() override { return 0; }
+  void RestoreCursor(std::uintptr_t) override {}
   int messages = 0;
   std::string last;
 };

@@ -13,6 +13,7 @@ packages=(
   mariadb-server mariadb-client odbc-mariadb
   unzip dpkg-dev binutils-mingw-w64-x86-64
   x11-apps imagemagick xdotool
+  libncurses-dev libvterm-dev
 )
 
 missing=()

@@ -33,6 +33,7 @@ class CDialog : public platform::DialogEvents {
   bool OnInitDialog() override { return true; }
   void OnTimer(unsigned) override {}
   void OnCommand(int control) override;
+  void OnKillFocus(int) override {}
   int CancelControl() const override { return kIdCancel; }
   virtual void OnOK() { EndDialog(kIdOk); }
   virtual void OnCancel() { EndDialog(kIdCancel); }

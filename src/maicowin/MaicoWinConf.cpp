@@ -3,8 +3,10 @@
 #include "base/FileNames.h"
 #include "base/Ini.h"
 #include "base/MwPath.h"
+#include "maicowin/FolderDialog.h"
 #include "maicowin/ProcessWalk.h"
 #include "platform/Files.h"
+#include "platform/Programs.h"
 #include "platform/Ui.h"
 
 namespace zmw {
@@ -46,8 +48,18 @@ int MaicoWinConf::CheckInstallation(const std::string& proposedFolder, int askUs
       return 1;
     }
     if (askUser != 1) return 0;
-    if (!platform::CurrentUi().BrowseFolder(kBrowseInstallTitle, candidate)) return 0;
+    CFolderDialog browser;
+    if (browser.Run() != 1) return 0;
+    candidate = browser.SelectedFolder();
   }
+}
+
+bool StartMaicoWin() {
+  MaicoWinConf conf;
+  std::string program, parameters, folder;
+  conf.GetStartCommand(program, parameters);
+  conf.GetBinFolder(folder);
+  return platform::StartProgram(program, parameters, folder);
 }
 
 int MaicoWinConf::WriteDefaultConfig() {

@@ -48,6 +48,10 @@ class MaicoWinConf {
   int running_ = 0;
 };
 
+// Starts MaicoWin hidden with the start command, in its BIN folder; false when the platform
+// reports that the start failed. Nothing waits for it to come up.
+bool StartMaicoWin();
+
 // The probe: a MaicoWin installation has BIN\MAICOWIN.INI below its folder.
 bool IsMaicoWinInstallation(const std::string& folder);
 

@@ -10,6 +10,7 @@
 #include "base/MwPath.h"
 #include "import/ExcelPriceImport.h"
 #include "maicowin/MaicoWinConf.h"
+#include "module/Configuration.h"
 #include "module/Calculation.h"
 #include "module/Module.h"
 #include "order/Ordine2Mw.h"
@@ -44,9 +45,8 @@ int ZELVOMW_CALL LanciaConfiguratoreMW(void) {
     }
     std::string startPath = zmw::ReadZelvoIni("SYSTEM", "START_PATH");
     if (!zmw::MwPath(startPath).Append("POET.CFG").Exists()) conf.CopyConfigFiles(startPath);
-    // The configuration dialog is not part of this build yet: it counts as closed with Esc,
-    // which saves nothing.
-    return 2;
+    zmw::CMwConfDlg dialog(zmw::ConfigurationActions());
+    return dialog.DoModal();
   });
 }
 

@@ -58,11 +58,7 @@ int RunCalculation(const std::string& jobPath) {
   int result = 0;
   MaicoWinConf conf;
   if (!conf.IsMaicoWinRunning()) {
-    MaicoWinConf starter;
-    std::string program, parameters, folder;
-    starter.GetStartCommand(program, parameters);
-    starter.GetBinFolder(folder);
-    if (!platform::StartProgram(program, parameters, folder)) {
+    if (!StartMaicoWin()) {
       platform::CurrentUi().ShowMessage(platform::Owner::Active, "Errore nell'apertura di MaicoWin", "Zelvo",
                                         platform::kMbOk);
       return 0;

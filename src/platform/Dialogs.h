@@ -19,6 +19,8 @@ class DialogEvents {
   virtual bool OnInitDialog() = 0;
   virtual void OnTimer(unsigned id) = 0;
   virtual void OnCommand(int control) = 0;
+  // An edit control lost the focus (EN_KILLFOCUS): the user typed and moved on.
+  virtual void OnKillFocus(int control) = 0;
   // The control that Esc, the close box or an interrupt stands for.
   virtual int CancelControl() const = 0;
 };

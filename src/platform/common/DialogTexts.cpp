@@ -1,22 +1,20 @@
 #include "platform/common/DialogTexts.h"
 
+#include "platform/DialogTemplates.h"
+
 namespace zmw::platform {
 
 std::string DialogCaption(int templateId) {
-  switch (templateId) {
-    case 1000: return "ZELVO - Configuratore MaicoWin";
-    case 1002:
-    case 1003: return "ZELVO - Collegamento MaicoWin";
-    default: return "ZelvoMW";
-  }
+  const DialogTemplate* t = FindDialogTemplate(templateId);
+  return t ? t->caption : "ZelvoMW";
 }
 
+// The first centred text: what the wait and progress dialogs say.
 std::string DialogStaticText(int templateId) {
-  switch (templateId) {
-    case 1002: return "MaicoWin sta calcolando. Attendere...";
-    case 1003: return "Scrittura della lista accessori";
-    default: return "";
-  }
+  if (const DialogTemplate* t = FindDialogTemplate(templateId))
+    for (const ControlTemplate& c : t->controls)
+      if (c.kind == ControlKind::CenteredText) return c.text;
+  return "";
 }
 
 }  // namespace zmw::platform

@@ -1,6 +1,6 @@
 // The captions and static texts of the library's dialog templates, for hosts that draw no
 // template of their own (the terminal and the batch log). The templates themselves are in
-// resources/ZelvoMW.rc.
+// resources/DialogTemplates.def.
 #pragma once
 #include <string>
 

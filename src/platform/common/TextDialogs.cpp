@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/DialogTemplates.h"
 #include "platform/Dialogs.h"
 #include "platform/Text.h"
 #include "platform/common/DialogTexts.h"
@@ -40,7 +41,12 @@ struct Control {
 
 class TextDialog final : public DialogWindow {
  public:
-  TextDialog(int templateId, DialogEvents& events) : id_(templateId), events_(events) {}
+  TextDialog(int templateId, DialogEvents& events) : id_(templateId), events_(events) {
+    // The controls start as the template made them.
+    if (const DialogTemplate* t = FindDialogTemplate(templateId))
+      for (const ControlTemplate& shape : t->controls)
+        if (shape.id != -1) controls_[shape.id].enabled = !shape.Disabled();
+  }
 
   int RunModal() override {
     // A Ctrl-C held from before the dialog is its first click on cancel.
@@ -166,28 +172,64 @@ class TextDialog final : public DialogWindow {
   }
 
   // "click <id>", "set <id> <text>", "check <id> <0|1>" and "sleep <ms>" act on the dialog
-  // that runs; anything else is left for whatever asks next.
+  // that runs, as a person would: "set" types and then leaves the edit, "check" clicks the box
+  // when its state differs, a click on a check box toggles it, and a disabled control takes
+  // nothing. Anything else is left for whatever asks next. A dialog that only a person could
+  // end (no timer of its own) is cancelled when the script has nothing left for it.
   bool RunScriptAction(Clock::time_point& sleepUntil) {
     if (UseTerminalOutput()) return false;
     std::string action;
-    if (!PeekScriptAction(action)) return false;
-    std::string verb = action.substr(0, action.find(' '));
+    bool have = PeekScriptAction(action);
+    std::string verb = have ? action.substr(0, action.find(' ')) : "";
     std::string rest = action.size() > verb.size() ? action.substr(verb.size() + 1) : "";
-    if (verb != "click" && verb != "set" && verb != "check" && verb != "sleep") return false;
+    if (verb != "click" && verb != "set" && verb != "check" && verb != "sleep") {
+      if (!timers_.empty()) return false;
+      std::cerr << "[" << Cp1252ToUtf8(DialogCaption(id_)) << "] "
+                << (have ? "l'azione \"" + action + "\" dello script non \u00e8 per questa finestra"
+                         : std::string("nessuna azione rimasta nello script"))
+                << ": la finestra viene annullata." << std::endl;
+      Log({{"kind", "dialog"}, {"template", id_}, {"event", "script ended"}});
+      events_.OnCommand(events_.CancelControl());
+      return true;
+    }
     NextScriptAction(action);
     Log({{"kind", "script"}, {"template", id_}, {"action", action}});
     int number = std::atoi(rest.c_str());
     if (verb == "sleep") {
       sleepUntil = Clock::now() + std::chrono::milliseconds(number);
-    } else if (verb == "click") {
+      return true;
+    }
+    const ControlTemplate* shape = nullptr;
+    if (const DialogTemplate* t = FindDialogTemplate(id_)) {
+      shape = t->Control(number);
+      // Enter and Esc (1 and 2) reach every dialog; other ids only the controls it has.
+      if (!shape && number != 1 && number != 2) return Refuse(action, "non c'\u00e8 un controllo con questo numero");
+    }
+    Control& c = controls_[number];
+    if (!c.enabled)
+      return Refuse(action, "il controllo \u00e8 disattivato");
+    bool checkBox = shape && shape->kind == ControlKind::AutoCheckBox;
+    if (verb == "click") {
+      if (checkBox) c.check = c.check == 1 ? 0 : 1;
       events_.OnCommand(number);
+    } else if (verb == "check") {
+      int wanted = std::atoi(rest.substr(rest.find(' ') == std::string::npos ? rest.size() : rest.find(' ')).c_str());
+      if (wanted != c.check) {
+        c.check = wanted;
+        if (checkBox) events_.OnCommand(number);
+      }
     } else {
       std::string value = rest.find(' ') == std::string::npos ? "" : rest.substr(rest.find(' ') + 1);
-      // "set" stands for typing, so an edit control's limit holds, as it does for the user.
-      Control& c = controls_[number];
-      if (verb == "set") c.text = Utf8ToCp1252(value).substr(0, c.limit ? c.limit : std::string::npos);
-      else c.check = std::atoi(value.c_str());
+      // Typing: an edit control's limit holds, as it does for the user.
+      c.text = Utf8ToCp1252(value).substr(0, c.limit ? c.limit : std::string::npos);
+      if (shape && shape->IsEdit()) events_.OnKillFocus(number);
     }
+    return true;
+  }
+
+  bool Refuse(const std::string& action, const char* why) {
+    std::cerr << "[" << Cp1252ToUtf8(DialogCaption(id_)) << "] \"" << action << "\": " << why << std::endl;
+    Log({{"kind", "script"}, {"template", id_}, {"action", action}, {"refused", why}});
     return true;
   }
 

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <string>
 
+#include "platform/Files.h"
 #include "platform/Text.h"
 #include "platform/common/TextHost.h"
 
@@ -121,8 +122,11 @@ class TextUiImpl final : public Ui {
     Log({{"kind", "beep"}, {"type", type}});
   }
 
-  bool BrowseFolder(const std::string& title, std::string& folder) override {
-    std::cerr << "[" << Cp1252ToUtf8(title) << "]" << std::endl;
+  BrowseResult BrowseFolder(const FolderBrowseRequest& request, const FolderBrowserCallback& callback,
+                            std::string& folder) override {
+    std::cerr << "[" << Cp1252ToUtf8(request.title) << "]" << std::endl;
+    TextFolderBrowser window;
+    if (callback) callback(window, kBffmInitialized, 0);
     std::string chosen;
     if (TakeInterrupt()) {
       chosen.clear();
@@ -131,16 +135,81 @@ class TextUiImpl final : public Ui {
     } else if (std::string action; NextScriptAction(action)) {
       // "browse <folder>" chooses a folder; "browse" alone, or any other action, cancels.
       if (action.rfind("browse ", 0) == 0) chosen = Utf8ToCp1252(action.substr(7));
+    } else {
+      std::cerr << "  (nessuna azione nello script: annullato)" << std::endl;
     }
-    nlohmann::ordered_json entry = {{"kind", "browse"}, {"title", Cp1252ToUtf8(title)}};
+    if (!chosen.empty() && callback) {
+      // The user's click on the folder, before the OK.
+      window.item = chosen;
+      callback(window, kBffmSelChanged, 1);
+    }
+    nlohmann::ordered_json entry = {{"kind", "browse"}, {"title", Cp1252ToUtf8(request.title)}};
+    entry["answer"] = chosen.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(Cp1252ToUtf8(chosen));
+    if (!window.status.empty()) entry["status"] = window.status;
+    Log(entry);
+    if (chosen.empty()) return BrowseResult::Cancelled;
+    folder = chosen;
+    return BrowseResult::Chosen;
+  }
+
+  bool PickOpenFile(const OpenFileRequest& request, std::string& path) override {
+    std::cerr << "[Apri] " << Cp1252ToUtf8(request.filterName) << std::endl;
+    std::string chosen;
+    for (;;) {
+      chosen.clear();
+      if (TakeInterrupt()) break;
+      if (UseTerminal()) {
+        if (AskTerminal("  File " + Cp1252ToUtf8(request.filterPattern) + " (Invio = annulla): ", chosen) !=
+            Reply::Line)
+          chosen.clear();
+      } else if (std::string action; NextScriptAction(action)) {
+        // "pick <path>" chooses a file; "pick" alone, or any other action, cancels.
+        if (action.rfind("pick ", 0) == 0) chosen = Utf8ToCp1252(action.substr(5));
+      } else {
+        std::cerr << "  (nessuna azione nello script: annullato)" << std::endl;
+      }
+      // The picker takes only a file that exists, and says so, as the platform's does.
+      if (chosen.empty() || !(request.flags & kOfnFileMustExist) || (FindFirstExists(chosen) && !FolderExists(chosen))) break;
+      std::cerr << "  " << Cp1252ToUtf8(chosen) << "\n  File non trovato.\n  Verificare che il nome del file sia corretto."
+                << std::endl;
+      Log({{"kind", "pick"}, {"filter", Cp1252ToUtf8(request.filterName)}, {"refused", Cp1252ToUtf8(chosen)}});
+    }
+    nlohmann::ordered_json entry = {{"kind", "pick"}, {"filter", Cp1252ToUtf8(request.filterName)},
+                                    {"pattern", Cp1252ToUtf8(request.filterPattern)}, {"flags", request.flags}};
     entry["answer"] = chosen.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(Cp1252ToUtf8(chosen));
     Log(entry);
     if (chosen.empty()) return false;
-    folder = chosen;
+    path = chosen;
     return true;
   }
 
+  std::uintptr_t SetWaitCursor() override {
+    Log({{"kind", "cursor"}, {"cursor", "wait"}});
+    return ++cursorDepth_;
+  }
+  void RestoreCursor(std::uintptr_t) override {
+    --cursorDepth_;
+    Log({{"kind", "cursor"}, {"cursor", "restored"}});
+  }
+
  private:
+  // The browser as its callback sees it: the status line is remembered and shown.
+  struct TextFolderBrowser final : FolderBrowserWindow {
+    std::string item;
+    std::string status;
+    void Send(unsigned message, std::uintptr_t, const std::string& text) override {
+      if (message != kBffmSetStatusText) return;
+      status = Cp1252ToUtf8(text);
+      if (!status.empty()) std::cerr << "  " << status << std::endl;
+    }
+    bool ItemPath(std::intptr_t, std::string& path) override {
+      path = item;
+      return !item.empty();
+    }
+  };
+
+  std::uintptr_t cursorDepth_ = 0;
+
   static int Pick(const std::string& given, const int* buttons, int count, int fallback) {
     int wanted = std::atoi(given.c_str());
     for (int i = 0; i < count; ++i)

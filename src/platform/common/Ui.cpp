@@ -11,6 +11,9 @@ Ui* installed = nullptr;
 Ui& CurrentUi() { return installed ? *installed : PlatformUi(); }
 void SetUi(Ui* ui) { installed = ui; }
 
+WaitCursor::WaitCursor() : previous_(CurrentUi().SetWaitCursor()) {}
+WaitCursor::~WaitCursor() { CurrentUi().RestoreCursor(previous_); }
+
 int ButtonsOf(unsigned style, int* results) {
   switch (style & 0xF) {
     case kMbOkCancel: results[0] = kIdOk; results[1] = kIdCancel; return 2;

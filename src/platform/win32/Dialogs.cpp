@@ -16,6 +16,12 @@ HINSTANCE OwnModule() {
   return module;
 }
 
+bool IsEdit(HWND control) {
+  char name[16] = {};
+  ::GetClassNameA(control, name, sizeof name);
+  return ::lstrcmpiA(name, "Edit") == 0;
+}
+
 class Win32Dialog final : public DialogWindow {
  public:
   Win32Dialog(int templateId, DialogEvents& events) : id_(templateId), events_(events) {
@@ -93,6 +99,11 @@ class Win32Dialog final : public DialogWindow {
       case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED) {
           self->events_.OnCommand(LOWORD(wParam));
+          return TRUE;
+        }
+        // Only edits send EN_KILLFOCUS (0x200); other controls use that code for their own.
+        if (HIWORD(wParam) == EN_KILLFOCUS && IsEdit(HWND(lParam))) {
+          self->events_.OnKillFocus(LOWORD(wParam));
           return TRUE;
         }
         return FALSE;
