@@ -33,13 +33,12 @@ for line in 'FILEVERSION 1, 8, 0, 0' 'PRODUCTVERSION 1, 8, 0, 0' 'BLOCK "041004b
   grep -qF "$line" <<<"$version" || fail "version block lacks: $line"
 done
 
-# The dialog templates of the calculation, as the host's users know them.
-for line in '1002 DIALOG 0, 0, 270, 53' 'CTEXT "MaicoWin sta calcolando. Attendere...", 1006, 21, 14, 236, 11' \
-            'PUSHBUTTON "Annulla", 1018, 99, 29, 70, 16' '1003 DIALOG 0, 0, 242, 39' \
-            'CTEXT "Scrittura della lista accessori", 1008, 41, 7, 159, 10' 'CAPTION "ZELVO - Collegamento MaicoWin"'; do
-  grep -qF "$line" <<<"$version" || fail "dialog templates lack: $line"
-done
-grep -qE 'CONTROL "", 1007, "(msctls|MSCTLS)_(progress32|PROGRESS32)", 0x50800000, 20, 20, 201, 11' <<<"$version" || fail "no progress bar 1007"
+# The dialog templates, control by control, as the host's users know them: the resource
+# compiler's reading of the DLL against the list kept beside this script.
+dialogs=$(awk '/^[0-9]+ DIALOG/{on=1} on{print} /^END/{on=0}' <<<"$version")
+if ! diff <(cat "$(dirname "$0")/check-dll/dialogs.rc") <(cat <<<"$dialogs") >&2; then
+  fail "the dialog templates differ from scripts/check-dll/dialogs.rc (above: < expected, > in the DLL)"
+fi
 
 imports=$(i686-w64-mingw32-objdump -p "$dll" | awk '/DLL Name:/ {print toupper($3)}' | sort -u | tr '\n' ' ')
 for d in $imports; do
@@ -53,4 +52,4 @@ done
 grep -qw OLTREX.DLL <<<"$imports" || fail "Oltrex.dll is not imported"
 oltrex=$(i686-w64-mingw32-objdump -p "$dll" | awk '/DLL Name:/ {dll=toupper($3)} dll=="OLTREX.DLL" && NF==3 && $1 ~ /^[0-9a-f]+$/ {print $3}' | sort | tr '\n' ' ')
 [ "$oltrex" = "FitImport KitImport " ] || fail "from Oltrex.dll the DLL imports '$oltrex', not FitImport and KitImport"
-echo "check-dll: $dll is a PE32 i386 DLL; exports: $exports; version 1.8.0.0; imports: $imports"
+echo "check-dll: $dll is a PE32 i386 DLL; exports: $exports; version 1.8.0.0; dialogs: $(grep -c ' DIALOG ' <<<"$dialogs"); imports: $imports"

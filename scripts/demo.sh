@@ -37,8 +37,15 @@ echo "== zelvomw doctor (before the first configuration: ZELVOMW.INI is not ther
 "$bin/zelvomw" doctor || true
 echo "== zelvomw ControllaInstallazioneMW (MaicoWin is in C:\\MAICOWIN: found without asking)"
 "$bin/zelvomw" ControllaInstallazioneMW
-echo "== zelvomw LanciaConfiguratoreMW (first configuration: the default keys are written)"
-"$bin/zelvomw" LanciaConfiguratoreMW
+# Maico's files as a window maker receives them.
+mkdir -p "$c/MAICO"
+cp samples/maico/LISTINO.XLS samples/maico/LISTINO.XLSX "$c/MAICO/"
+cp samples/maico/ARTICOLI_A.ASC "$c/MAICO/ARTICOLI.ASC"
+echo "== zelvomw LanciaConfiguratoreMW (first configuration: the default keys are written, then the"
+echo "   dialog: the Excel list typed in, the ASC file picked, \"Chiudi\")"
+ZELVOMW_UI_SCRIPT='set 1025 C:\MAICO\LISTINO.XLS; click 1026; pick C:\MAICO\ARTICOLI.ASC; click 1' \
+  "$bin/zelvomw" LanciaConfiguratoreMW
+tr -d '\r' < "$c/windows/ZELVOMW.INI"
 echo "== zelvomw doctor (the installation as the calculation will find it)"
 "$bin/zelvomw" doctor
 echo "== zelvomw LanciaCalcoloMW 'C:\\ZELVO\\JOBS\\DEMO.MW'"
@@ -50,10 +57,6 @@ echo "== the job's accessory list, C:\\ZELVO\\JOBS\\DEMO.FIT:"
 echo "== what the user saw ($ZELVOMW_UI_LOG):"
 cat "$ZELVOMW_UI_LOG"
 echo "== zelvomw Test: Maico's price list in Excel, C:\\MAICO\\LISTINO.XLS (saved by LibreOffice), into Zelvo's archive"
-mkdir -p "$c/MAICO"
-cp samples/maico/LISTINO.XLS samples/maico/LISTINO.XLSX "$c/MAICO/"
-# The configuration wrote the Excel connection text; the list's place is the installer's to give.
-sed -i 's/^\[DIRS\]\r$/[DIRS]\r\nMAICO_FIT_XLS=C:\\MAICO\\LISTINO.XLS\r/' "$c/windows/ZELVOMW.INI"
 prices() { sqlite3 -separator ' | ' "$c/ZELVO/DB/ZELVO.DB" \
   "SELECT Codice, Descrizione, CostoUnitario FROM Accessori WHERE Produttore = 'MAICO' ORDER BY Codice"; }
 echo "-- before:"; prices
@@ -67,3 +70,10 @@ prices
 echo "== zelvomw Ordine2Mw ORD-2008-001 Z W (the order file for Maico, C:\\ZELVO\\TMP\\KBA12345.TXT):"
 "$bin/zelvomw" Ordine2Mw ORD-2008-001 Z W
 tr -d '\r' < "$c/ZELVO/TMP/KBA12345.TXT" | sed 's/ *$/|/'
+echo "== zelvomw update --all: MaicoWin's FIT and KIT lists (C:\\ZELVO\\ZELVOMW), finishes, technical sheets,"
+echo "   Maico's ASC archive and the Excel net prices, in the update dialog's order"
+"$bin/zelvomw" update --all
+sqlite3 -separator ' | ' "$c/ZELVO/DB/ZELVO.DB" \
+  "SELECT Codice, Descrizione, CostoUnitario FROM Accessori WHERE Codice IN ('700100', '301234') ORDER BY Codice;
+   SELECT 'kit', Codice, Descrizione FROM Kit;
+   SELECT 'scheda', * FROM SchedeTecniche ORDER BY 2;"

@@ -45,6 +45,17 @@ std::vector<std::string> RunArchiveUpdates(const ArchiveUpdates& updates) {
   return ran;
 }
 
+std::vector<std::string> UpdateArchives(const ArchiveUpdates& updates, platform::Owner owner) {
+  std::vector<std::string> ran;
+  {
+    platform::WaitCursor busy;
+    ran = RunArchiveUpdates(updates);
+  }
+  platform::CurrentUi().ShowMessage(owner, "Operazione completata.", "Aggiornamento archivi",
+                                    platform::kMbOk | platform::kMbIconAsterisk);
+  return ran;
+}
+
 bool CUpdArchDlg::OnInitDialog() {
   // Every box starts cleared, each time the dialog opens.
   m_accessories = m_sheets = m_openings = 0;
@@ -67,17 +78,12 @@ void CUpdArchDlg::UpdateData(bool saveAndValidate) {
 
 void CUpdArchDlg::OnOK() {
   UpdateData(true);
-  {
-    platform::WaitCursor busy;
-    ArchiveUpdates updates;
-    updates.openings = m_openings == 1;
-    updates.sheets = m_sheets == 1;
-    updates.accessories = m_accessories == 1;
-    updates.prices = m_prices == 1;
-    RunArchiveUpdates(updates);
-  }
-  platform::CurrentUi().ShowMessage(platform::Owner::Dialog, "Operazione completata.", "Aggiornamento archivi",
-                                    platform::kMbOk | platform::kMbIconAsterisk);
+  ArchiveUpdates updates;
+  updates.openings = m_openings == 1;
+  updates.sheets = m_sheets == 1;
+  updates.accessories = m_accessories == 1;
+  updates.prices = m_prices == 1;
+  UpdateArchives(updates, platform::Owner::Dialog);
   CDialog::OnOK();
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Dialog.h"
+#include "platform/Ui.h"
 
 namespace zmw {
 
@@ -19,6 +20,9 @@ struct ArchiveUpdates {
 // on an earlier one. Gives the steps that ran, by name, in order ("FitImport", "KitImport",
 // "finiture", "schede tecniche", "accessori ASC", "prezzi netti").
 std::vector<std::string> RunArchiveUpdates(const ArchiveUpdates& updates);
+// What the dialog's OK does after reading its boxes: the sequence under the wait cursor, then
+// "Operazione completata." owned by the dialog or by none.
+std::vector<std::string> UpdateArchives(const ArchiveUpdates& updates, platform::Owner owner);
 
 class CUpdArchDlg : public CDialog {
  public:

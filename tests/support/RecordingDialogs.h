@@ -60,6 +60,15 @@ class RecordedDialog : public platform::DialogWindow {
   // For drivers: fire every running timer once; click a control.
   void Tick();
   void Click(int control) { events_.OnCommand(control); }
+  // As a person does it: types into an edit and leaves it; clicks a check box, which toggles.
+  void Type(int control, const std::string& text) {
+    texts_[control] = text;
+    events_.OnKillFocus(control);
+  }
+  void Toggle(int control) {
+    checks_[control] = checks_[control] == 1 ? 0 : 1;
+    events_.OnCommand(control);
+  }
   bool Ended() const { return ended_; }
   bool HasTimer() const { return !timers_.empty(); }
   RecordingDialogHost::Record& Record() { return host_.dialogs[index_]; }

@@ -11,7 +11,9 @@
 
 #include "ExportLibrary.h"
 #include "JobShow.h"
+#include "archive/UpdArchDlg.h"
 #include "doctor/Doctor.h"
+#include "platform/Locks.h"
 #include "zelvomw.h"
 
 namespace fs = std::filesystem;
@@ -100,6 +102,20 @@ int main(int argc, char** argv) {
   bool runDoctor = false;
   doctor->callback([&runDoctor] { runDoctor = true; });
 
+  // The archive update of the configuration dialog, without the dialog: for cron or the Task
+  // Scheduler, the boxes answered as in batch.
+  CLI::App* update = app.add_subcommand(
+      "update", "updates the archives as the update dialog's OK does, in the same order, and prints what ran");
+  zmw::ArchiveUpdates updates;
+  bool allUpdates = false;
+  update->add_flag("--openings", updates.openings, "MaicoWin's FIT and KIT lists, then the finishes");
+  update->add_flag("--sheets", updates.sheets, "MaicoWin's technical sheets");
+  update->add_flag("--accessories", updates.accessories, "Maico's accessory archive from the ASC file");
+  update->add_flag("--prices", updates.prices, "net prices from the Excel list (when MAICO_FIT_XLS is set)");
+  update->add_flag("--all", allUpdates, "all four");
+  bool runUpdate = false;
+  update->callback([&runUpdate] { runUpdate = true; });
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -117,6 +133,15 @@ int main(int argc, char** argv) {
     zmw::DoctorReport report = zmw::RunDoctor();
     std::cout << (doctorJson ? zmw::ReportJson(report) : zmw::tools::ConsoleText(zmw::ReportText(report))) << std::flush;
     return report.ExitStatus();
+  }
+  if (runUpdate) {
+    if (allUpdates) updates.openings = updates.sheets = updates.accessories = updates.prices = true;
+    // As in an export: Ctrl-C waits for the next question rather than cutting an import short.
+    zmw::platform::InterruptHold hold;
+    for (const std::string& step : zmw::UpdateArchives(updates, zmw::platform::Owner::None))
+      std::cout << "eseguito: " << step << "\n";
+    std::cout << std::flush;
+    return 0;
   }
   if (!chosen) return 2;
   std::vector<std::string> arguments;
