@@ -2,15 +2,20 @@
 # Photographs the library's windows as a Windows user sees them: zelvomw.exe drives the real
 # DLL under Wine, in Wine's virtual desktop on Xvfb, and the screen is grabbed while each window
 # is up. Pictures go to docs/screens/*.png.
-#   docs/screens/1002-attesa.png    the wait dialog, while MaicoWin calculates
-#   docs/screens/sei-sicuro.png     the question after "Annulla"
-# Needs the x86-64 Windows build (build/win64); the dialogs that the configuration issue
-# brings (1000, 1009, 1017, the folder browser) are added here as they come.
+#   docs/screens/1002-attesa.png                 the wait dialog, while MaicoWin calculates
+#   docs/screens/sei-sicuro.png                  the question after "Annulla"
+#   docs/screens/1000-configurazione.png         the configuration dialog
+#   docs/screens/1009-aggiornamento-archivi.png  the archive update, opened from it
+#   docs/screens/1017-formato-excel.png          the Excel format, one letter typed
+#   docs/screens/sfoglia-cartella.png            the folder browser, a folder chosen by path
+#   docs/screens/1003-progresso.png              the progress of the accessory list, two steps of four
+# The configuration road is the Windows window test's (tests/windows): it stops at each window
+# and waits while the screen is grabbed. Needs the x86-64 Windows build (build/win64).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 bin="$root/build/win64/bin"
-[ -x "$bin/zelvomw.exe" ] || { echo "screenshots: build build/win64 first" >&2; exit 1; }
+[ -x "$bin/zelvomw.exe" ] && [ -x "$bin/windows_tests.exe" ] || { echo "screenshots: build build/win64 first" >&2; exit 1; }
 out="$root/docs/screens"
 mkdir -p "$out"
 
@@ -44,3 +49,20 @@ if command -v xdotool >/dev/null; then
   xdotool mousemove 237 82 click 1
   shot sei-sicuro 2
 fi
+
+# The configuration road: the window test (tests/windows) works each window as a person does
+# and, in Wine's virtual desktop (where Wine draws caption and frame itself), copies each
+# window's own pixels into a picture on the way.
+pictures=$(mktemp -d /tmp/zelvomw-pictures-XXXXXX)
+trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$prefix" "$pictures"' EXIT
+wineserver -k 2>/dev/null || true
+(cd "$bin" && ZMW_PHOTO_DIR="Z:${pictures//\//\\}" wine explorer /desktop=zelvo,800x600 windows_tests.exe \
+   "--gtest_output=xml:Z:${pictures//\//\\}\\result.xml" >/dev/null 2>&1)
+for _ in $(seq 600); do [ -f "$pictures/result.xml" ] && break; sleep 0.1; done
+grep -q 'failures="0"' "$pictures/result.xml" 2>/dev/null ||
+  { echo "screenshots: the window test failed" >&2; cat "$pictures/result.xml" >&2 2>/dev/null; exit 1; }
+for name in 1000-configurazione 1009-aggiornamento-archivi 1017-formato-excel sfoglia-cartella 1003-progresso; do
+  [ -f "$pictures/$name.bmp" ] || { echo "screenshots: no picture of $name" >&2; exit 1; }
+  convert "$pictures/$name.bmp" "$out/$name.png"
+  echo "screenshots: docs/screens/$name.png"
+done

@@ -42,7 +42,9 @@ class UpdateDialog : public test::AnyHostDatabase {
     place("MW_FIT", test::SourceFile("samples/zelvo/ZELVOMW/MAICOWIN.FIT"), "MAICOWIN.FIT");
     place("MW_KIT", test::SourceFile("samples/zelvo/ZELVOMW/MAICOWIN.KIT"), "MAICOWIN.KIT");
     place("MAICO_FIT", test::SourceFile("samples/maico/ARTICOLI_A.ASC"), "ARTICOLI.ASC");
-    place("MAICO_FIT_XLS", test::WorkbookFixture("listino.xlsx"), "LISTINO.XLSX");
+    // Wine has no workbook provider: there the price list is left out (the import's report of
+    // a provider that is missing has tests of its own).
+    if (!test::UnderWine()) place("MAICO_FIT_XLS", test::WorkbookFixture("listino.xlsx"), "LISTINO.XLSX");
     platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "EXCEL_CONN_STRING", kDefaultExcelConnString);
   }
 
@@ -79,9 +81,11 @@ TEST_P(UpdateDialog, EveryBoxRunsEachUpdateInItsOrderUnderTheWaitCursor) {
   EXPECT_EQ(Rows("SELECT Codice, Descrizione FROM Kit"), "KAR1|KIT ANTA RIBALTA\n");
   EXPECT_EQ(Rows("SELECT COUNT(*) FROM Finiture"), "6\n");
   EXPECT_EQ(Rows("SELECT COUNT(*) FROM SchedeTecniche WHERE Codice LIKE 'SCHEDTEC%'"), "5\n");
-  // The Excel prices come last: the list's price and description stand over the ASC archive's.
+  // The Excel prices come last: the list's price and description stand over the ASC archive's,
+  // which stands over MaicoWin's FIT list.
   EXPECT_EQ(Rows("SELECT Codice, Descrizione, Costo FROM Accessori WHERE Codice IN ('301234', '700100') ORDER BY Codice"),
-            "301234|Cerniera angolare rinforzata|12,5\n700100|SUPPORTO FORBICE|3,2\n");
+            test::UnderWine() ? "301234|Cerniera angolare rinnovata|13,4\n700100|SUPPORTO FORBICE|3,2\n"
+                              : "301234|Cerniera angolare rinforzata|12,5\n700100|SUPPORTO FORBICE|3,2\n");
   EXPECT_EQ(ui.events, (std::vector<std::string>{"cursor wait", "cursor restored", "message Operazione completata."}));
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].caption, "Aggiornamento archivi");

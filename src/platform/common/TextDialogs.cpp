@@ -1,5 +1,6 @@
 // Dialogs without a window system: the batch host runs a dialog's timers and takes its input
-// from ZELVOMW_UI_SCRIPT; the terminal host also shows a status line and a progress bar.
+// from ZELVOMW_UI_SCRIPT; the terminal host also shows a status line and a progress bar, and
+// hands the dialogs that a person works over to a form (posix/TerminalForms.cpp).
 // An interrupt (Ctrl-C) is a click on the dialog's cancel button.
 #include <chrono>
 #include <cstdlib>
@@ -39,13 +40,30 @@ struct Control {
   std::size_t limit = 0;  // what may be typed into an edit control; 0 for no limit
 };
 
-class TextDialog final : public DialogWindow {
+// Whether a person works the dialog: something to type into or tick, or a choice of buttons.
+// A dialog with one button at most (the wait's "Annulla") only shows how things go.
+bool WorkedByAPerson(int templateId) {
+  const DialogTemplate* t = FindDialogTemplate(templateId);
+  if (!t) return false;
+  int buttons = 0;
+  for (const ControlTemplate& c : t->controls) {
+    if (c.IsEdit() || c.kind == ControlKind::AutoCheckBox) return true;
+    if (c.IsButton()) ++buttons;
+  }
+  return buttons > 1;
+}
+
+class TextDialog final : public DialogWindow, public FormDialog {
  public:
   TextDialog(int templateId, DialogEvents& events) : id_(templateId), events_(events) {
-    // The controls start as the template made them.
+    // The controls start as the template made them, texts included, as GetWindowText gives
+    // a static's or a button's.
     if (const DialogTemplate* t = FindDialogTemplate(templateId))
       for (const ControlTemplate& shape : t->controls)
-        if (shape.id != -1) controls_[shape.id].enabled = !shape.Disabled();
+        if (shape.id != -1) {
+          controls_[shape.id].enabled = !shape.Disabled();
+          controls_[shape.id].text = shape.text;
+        }
   }
 
   int RunModal() override {
@@ -54,11 +72,12 @@ class TextDialog final : public DialogWindow {
     openModals.push_back(this);
     Log({{"kind", "dialog"}, {"template", id_}, {"event", "start"}});
     events_.OnInitDialog();
+    bool form = !ended_ && UseTerminalOutput() && WorkedByAPerson(id_) && RunForm(*this);
     auto sleepUntil = Clock::now();
     while (!ended_) {
       auto now = Clock::now();
       if (TakeInterrupt()) {
-        Log({{"kind", "dialog"}, {"template", id_}, {"event", "interrupt"}});
+        Interrupted();
         events_.OnCommand(events_.CancelControl());
         continue;
       }
@@ -73,7 +92,7 @@ class TextDialog final : public DialogWindow {
       if (wait > 0) Wait(int(wait));
     }
     openModals.erase(std::find(openModals.begin(), openModals.end(), this));
-    if (UseTerminalOutput()) std::cerr << "\r\033[K" << std::flush;
+    if (UseTerminalOutput() && !form) std::cerr << "\r\033[K" << std::flush;
     Log({{"kind", "dialog"}, {"template", id_}, {"event", "end"}, {"result", result_}});
     return result_;
   }
@@ -134,6 +153,14 @@ class TextDialog final : public DialogWindow {
   bool IsControlEnabled(int control) override { return controls_[control].enabled; }
   void SetCheck(int control, int state) override { controls_[control].check = state; }
   int Check(int control) override { return controls_[control].check; }
+
+  // What the form works with.
+  int TemplateId() const override { return id_; }
+  DialogWindow& Window() override { return *this; }
+  DialogEvents& Events() override { return events_; }
+  std::size_t TextLimit(int control) override { return controls_[control].limit; }
+  bool Ended() const override { return ended_; }
+  void Interrupted() override { Log({{"kind", "dialog"}, {"template", id_}, {"event", "interrupt"}}); }
 
   std::intptr_t SendControlMessage(int control, unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
     Control& c = controls_[control];

@@ -1,10 +1,11 @@
 // Message boxes, beeps and the folder browser in the terminal or in batch: printed to standard
 // error as "[caption] text", answered by a person at a terminal or from ZELVOMW_UI_ANSWERS, and
-// logged to ZELVOMW_UI_LOG.
+// logged to ZELVOMW_UI_LOG. While a form is open at the terminal they open over it instead.
 #include <cctype>
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -74,9 +75,12 @@ class TextUiImpl final : public Ui {
  public:
   int ShowMessage(Owner owner, const std::string& text, const std::string& caption,
                   unsigned style) override {
-    // On a terminal the box takes the place of a dialog's status line.
-    if (UseTerminal()) std::cerr << "\r\033[K";
-    std::cerr << "[" << Cp1252ToUtf8(caption) << "] " << Cp1252ToUtf8(text) << std::endl;
+    bool form = FormOpen();
+    if (!form) {
+      // On a terminal the box takes the place of a dialog's status line.
+      if (UseTerminal()) std::cerr << "\r\033[K";
+      std::cerr << "[" << Cp1252ToUtf8(caption) << "] " << Cp1252ToUtf8(text) << std::endl;
+    }
     int buttons[3];
     int count = ButtonsOf(style, buttons);
     int answer = DefaultResultOf(style);
@@ -85,7 +89,11 @@ class TextUiImpl final : public Ui {
       // A Ctrl-C held from before the box is its answer.
       interrupted = true;
       answer = InterruptAnswer(buttons, count);
-      if (UseTerminal()) std::cerr << "  ^C = " << Cp1252ToUtf8(ButtonLabel(answer)) << std::endl;
+      if (UseTerminal() && !form) std::cerr << "  ^C = " << Cp1252ToUtf8(ButtonLabel(answer)) << std::endl;
+    } else if (form) {
+      std::vector<FormButton> shown;
+      for (int i = 0; i < count; ++i) shown.push_back({buttons[i], ButtonLabel(buttons[i])});
+      answer = FormQuestion(caption, text, shown, answer, InterruptAnswer(buttons, count), interrupted);
     } else if (UseTerminal()) {
       std::string prompt = "  ";
       for (int i = 0; i < count; ++i)
@@ -124,6 +132,17 @@ class TextUiImpl final : public Ui {
 
   BrowseResult BrowseFolder(const FolderBrowseRequest& request, const FolderBrowserCallback& callback,
                             std::string& folder) override {
+    if (FormOpen()) {
+      // A Ctrl-C held from before cancels the browser as soon as it opens.
+      std::string status;
+      BrowseResult result = FormBrowseFolder(request, callback, folder, status);
+      nlohmann::ordered_json entry = {{"kind", "browse"}, {"title", Cp1252ToUtf8(request.title)}};
+      entry["answer"] = result == BrowseResult::Chosen ? nlohmann::ordered_json(Cp1252ToUtf8(folder))
+                                                       : nlohmann::ordered_json(nullptr);
+      if (!status.empty()) entry["status"] = Cp1252ToUtf8(status);
+      Log(entry);
+      return result;
+    }
     std::cerr << "[" << Cp1252ToUtf8(request.title) << "]" << std::endl;
     TextFolderBrowser window;
     if (callback) callback(window, kBffmInitialized, 0);
@@ -153,12 +172,17 @@ class TextUiImpl final : public Ui {
   }
 
   bool PickOpenFile(const OpenFileRequest& request, std::string& path) override {
-    std::cerr << "[Apri] " << Cp1252ToUtf8(request.filterName) << std::endl;
-    std::string chosen;
+    bool form = FormOpen();
+    if (!form) std::cerr << "[Apri] " << Cp1252ToUtf8(request.filterName) << std::endl;
+    std::string chosen, refusal;
     for (;;) {
       chosen.clear();
       if (TakeInterrupt()) break;
-      if (UseTerminal()) {
+      if (form) {
+        if (FormAskLine("Apri", {request.filterName, "File " + request.filterPattern + " (Invio a vuoto = annulla):"},
+                        refusal, chosen) != Reply::Line)
+          chosen.clear();
+      } else if (UseTerminal()) {
         if (AskTerminal("  File " + Cp1252ToUtf8(request.filterPattern) + " (Invio = annulla): ", chosen) !=
             Reply::Line)
           chosen.clear();
@@ -170,8 +194,11 @@ class TextUiImpl final : public Ui {
       }
       // The picker takes only a file that exists, and says so, as the platform's does.
       if (chosen.empty() || !(request.flags & kOfnFileMustExist) || (FindFirstExists(chosen) && !FolderExists(chosen))) break;
-      std::cerr << "  " << Cp1252ToUtf8(chosen) << "\n  File non trovato.\n  Verificare che il nome del file sia corretto."
-                << std::endl;
+      if (form)
+        refusal = chosen + ": file non trovato. Verificare che il nome del file sia corretto.";
+      else
+        std::cerr << "  " << Cp1252ToUtf8(chosen) << "\n  File non trovato.\n  Verificare che il nome del file sia corretto."
+                  << std::endl;
       Log({{"kind", "pick"}, {"filter", Cp1252ToUtf8(request.filterName)}, {"refused", Cp1252ToUtf8(chosen)}});
     }
     nlohmann::ordered_json entry = {{"kind", "pick"}, {"filter", Cp1252ToUtf8(request.filterName)},

@@ -39,6 +39,20 @@ bool TakeInterrupt() { return ::InterlockedExchange(&pending, 0) != 0; }
 
 Reply AskTerminal(const std::string&, std::string&) { return Reply::End; }
 
+// No terminal forms on Windows: the batch host runs every dialog.
+bool RunForm(FormDialog&) { return false; }
+bool FormOpen() { return false; }
+int FormQuestion(const std::string&, const std::string&, const std::vector<FormButton>&, int defaultAnswer, int,
+                 bool&) {
+  return defaultAnswer;
+}
+Reply FormAskLine(const std::string&, const std::vector<std::string>&, const std::string&, std::string&) {
+  return Reply::End;
+}
+BrowseResult FormBrowseFolder(const FolderBrowseRequest&, const FolderBrowserCallback&, std::string&, std::string&) {
+  return BrowseResult::Cancelled;
+}
+
 std::optional<std::string> ReadWholeFile(const std::string& nativePath) {
   std::ifstream in(nativePath, std::ios::binary);
   if (!in) return std::nullopt;

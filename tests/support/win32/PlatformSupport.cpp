@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdlib>
 
@@ -62,9 +63,29 @@ std::string HostPath(const std::string& posixPath) {
 std::string SleeperProgram() { return HostPath(ZMW_SLEEPER); }
 std::string SimulatorProgram() { return HostPath(ZMW_SIMULATOR); }
 
-// Programs that a test started end with the quit message or their idle time; the test run
-// ends Wine's server when it is done.
-void EndProgramsUnder(const std::string&) {}
+// Programs that a test started end with the quit message or their idle time; one started
+// through the library (a program that only sleeps, say) is ended here, so that the next test
+// can copy another program over its file.
+void EndProgramsUnder(const std::string& folder) {
+  std::string prefix = folder;
+  if (prefix.empty() || prefix.back() != '\\') prefix += '\\';
+  platform::win32::UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry)) {
+    platform::win32::UniqueHandle process(
+        ::OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+    if (!process) continue;
+    char image[MAX_PATH] = {};
+    DWORD size = sizeof image;
+    if (!::QueryFullProcessImageNameA(process.Get(), 0, image, &size)) continue;
+    if (::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, image, int(prefix.size()), prefix.c_str(),
+                         int(prefix.size())) != CSTR_EQUAL)
+      continue;
+    ::TerminateProcess(process.Get(), 0);
+    ::WaitForSingleObject(process.Get(), 5000);
+  }
+}
 
 // Wine's odbc32 hands the text to the host's driver manager, which knows only POSIX paths.
 std::string DriverPath(const std::string& windowsPath) {
