@@ -11,7 +11,6 @@
 #include "platform/Files.h"
 #include "platform/Profile.h"
 #include "support/Database.h"
-#include "support/Workbooks.h"
 
 namespace zmw {
 namespace {
@@ -30,23 +29,7 @@ class UpdateDialog : public test::AnyHostDatabase {
     test::AnyHostDatabase::TearDown();
   }
 
-  // The demo installation's files, each where its key says.
-  void InstallSampleData() {
-    for (const char* file : {"FINITURA.DAT", "SCHEDTEC.DAT"})
-      test::WriteFile(std::string("C:\\MAICOWIN\\DATI\\") + file,
-                      test::ReadFile(test::SourceFile(std::string("samples/maicowin/DATI/") + file)));
-    auto place = [&](const char* key, const std::string& source, const std::string& name) {
-      test::WriteFile(Scratch() + "\\" + name, test::ReadFile(source));
-      platform::ProfileWriteString("ZELVOMW.INI", "DIRS", key, (Scratch() + "\\" + name).c_str());
-    };
-    place("MW_FIT", test::SourceFile("samples/zelvo/ZELVOMW/MAICOWIN.FIT"), "MAICOWIN.FIT");
-    place("MW_KIT", test::SourceFile("samples/zelvo/ZELVOMW/MAICOWIN.KIT"), "MAICOWIN.KIT");
-    place("MAICO_FIT", test::SourceFile("samples/maico/ARTICOLI_A.ASC"), "ARTICOLI.ASC");
-    // Wine has no workbook provider: there the price list is left out (the import's report of
-    // a provider that is missing has tests of its own).
-    if (!test::UnderWine()) place("MAICO_FIT_XLS", test::WorkbookFixture("listino.xlsx"), "LISTINO.XLSX");
-    platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "EXCEL_CONN_STRING", kDefaultExcelConnString);
-  }
+  void InstallSampleData() { test::InstallUpdateData(Scratch()); }
 
   // Runs the dialog: the boxes given are clicked, then OK.
   int RunWith(std::vector<int> boxes, int button = 1) {

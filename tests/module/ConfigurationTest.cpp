@@ -12,6 +12,8 @@
 #include "maicowin/MwConfDlg.h"
 #include "module/Configuration.h"
 #include "platform/Profile.h"
+#include "platform/Files.h"
+#include "support/Database.h"
 #include "support/TestEnv.h"
 #include "zelvomw.h"
 
@@ -273,6 +275,59 @@ TEST_F(Configuration, FormatOpensTheExcelFormatDialog) {
   ASSERT_EQ(dialogs.dialogs.size(), 2u);
   EXPECT_EQ(dialogs.dialogs[1].templateId, 1017);
   EXPECT_EQ(ReadIni(Scratch() + "\\ZelvoMwImport.ini", "PREZZO_NETTO_EXCEL", "ARTICOLO", 260, ""), "c");
+}
+
+// The whole road on the demo data: the export, the configuration, the update with every box,
+// its confirmation, "Chiudi"; the updates in their order and the INI files as the user left them.
+class ConfigurationRoad : public test::HostDatabase {
+ protected:
+  void SetUp() override {
+    test::HostDatabase::SetUp();
+    test::InstallMaicoWin();
+    test::InstallUpdateData(Scratch());
+    log_ = platform::NativePath(Scratch() + "\\oltrex.log").string();
+    test::SetEnv("ZELVOMW_OLTREX_LOG", log_);
+  }
+  void TearDown() override {
+    test::UnsetEnv("ZELVOMW_OLTREX_LOG");
+    test::HostDatabase::TearDown();
+  }
+  std::string log_;
+};
+
+TEST_F(ConfigurationRoad, UpdateEveryArchiveFromTheConfigurationThenChiudi) {
+  std::map<int, std::deque<Step>> plan = {
+      {kConf, {[](test::RecordedDialog& d) {
+         d.Type(CMwConfDlg::kCustomerEdit, "A12345");
+         d.Click(CMwConfDlg::kUpdateButton);
+         d.Click(1);
+       }}},
+      {1009, {[](test::RecordedDialog& d) {
+         for (int box : {1019, 1020, 1021, 1032}) d.Toggle(box);
+         d.Click(1);
+       }}}};
+  dialogs.driver = [&plan](test::RecordedDialog& d) {
+    auto& steps = plan[d.Record().templateId];
+    ASSERT_FALSE(steps.empty());
+    Step step = steps.front();
+    steps.pop_front();
+    step(d);
+  };
+  EXPECT_EQ(LanciaConfiguratoreMW(), 1);
+  std::string calls = test::ReadHostFile(log_);
+  std::size_t fit = calls.find("MAICOWIN.FIT"), kit = calls.find("MAICOWIN.KIT"), asc = calls.find("~MTEMP.FIT");
+  ASSERT_NE(asc, std::string::npos) << calls;
+  EXPECT_LT(fit, kit);
+  EXPECT_LT(kit, asc);
+  EXPECT_EQ(Rows("SELECT Codice FROM Kit"), "KAR1\n");
+  EXPECT_EQ(Rows("SELECT COUNT(*) FROM Finiture"), "6\n");
+  EXPECT_EQ(Rows("SELECT COUNT(*) FROM SchedeTecniche WHERE Codice LIKE 'SCHEDTEC%'"), "5\n");
+  ASSERT_FALSE(ui.messages.empty());
+  EXPECT_EQ(ui.messages.back().text, "Operazione completata.");
+  EXPECT_EQ(ReadZelvoMwIni("GENERAL", "CODCLIENTE"), "A12345");
+  EXPECT_EQ(ReadZelvoMwIni("DIRS", "MAICO_FIT"), Scratch() + "\\ARTICOLI.ASC");
+  EXPECT_EQ(ReadZelvoIni("GENERAL", "USE_MAICOWIN"), "YES");
+  EXPECT_EQ(dialogs.dialogs.size(), 2u);
 }
 
 }  // namespace

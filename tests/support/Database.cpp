@@ -9,6 +9,8 @@
 #include "db/RecordAccess.h"
 #include "platform/Profile.h"
 #include "platform/Ui.h"
+#include "maicowin/MaicoWinConf.h"
+#include "support/Workbooks.h"
 
 namespace zmw::test {
 
@@ -155,6 +157,21 @@ void AnyHostDatabase::SetUp() {
   if (GetParam() == Backend::MariaDb && ServerText().empty())
     GTEST_SKIP() << "no MariaDB server named in ZELVOMW_TEST_MARIADB";
   HostDatabase::SetUp();
+}
+
+void InstallUpdateData(const std::string& folder) {
+  for (const char* file : {"FINITURA.DAT", "SCHEDTEC.DAT"})
+    WriteFile(std::string("C:\\MAICOWIN\\DATI\\") + file,
+              ReadFile(SourceFile(std::string("samples/maicowin/DATI/") + file)));
+  auto place = [&](const char* key, const std::string& source, const std::string& name) {
+    WriteFile(folder + "\\" + name, ReadFile(source));
+    platform::ProfileWriteString("ZELVOMW.INI", "DIRS", key, (folder + "\\" + name).c_str());
+  };
+  place("MW_FIT", SourceFile("samples/zelvo/ZELVOMW/MAICOWIN.FIT"), "MAICOWIN.FIT");
+  place("MW_KIT", SourceFile("samples/zelvo/ZELVOMW/MAICOWIN.KIT"), "MAICOWIN.KIT");
+  place("MAICO_FIT", SourceFile("samples/maico/ARTICOLI_A.ASC"), "ARTICOLI.ASC");
+  if (!UnderWine()) place("MAICO_FIT_XLS", WorkbookFixture("listino.xlsx"), "LISTINO.XLSX");
+  platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "EXCEL_CONN_STRING", kDefaultExcelConnString);
 }
 
 }  // namespace zmw::test

@@ -47,6 +47,11 @@ class AnyHostDatabase : public HostDatabase, public ::testing::WithParamInterfac
   Backend Which() const override { return GetParam(); }
 };
 
+// The demo installation's update data, each where its key says: MaicoWin's FINITURA.DAT and
+// SCHEDTEC.DAT in C:\MAICOWIN\DATI, its FIT and KIT lists, Maico's ASC archive (layout A) and,
+// where a workbook provider exists (not under Wine), the Excel price list in the folder given.
+void InstallUpdateData(const std::string& folder);
+
 #define ZMW_ON_EVERY_BACKEND(suite) \
   INSTANTIATE_TEST_SUITE_P(Backends, suite, ::testing::Values(test::Backend::Sqlite, test::Backend::MariaDb), \
                            test::BackendName)
