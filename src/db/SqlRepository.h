@@ -37,4 +37,26 @@ std::string Quoted(const std::string& text);
 std::string FormatStatement(const std::string& format, std::initializer_list<SqlArg> args);
 std::string FormatStatement(const std::string& format, const std::vector<SqlArg>& args);
 
+// A format read once, for a writer that puts many records through the same one: each use
+// gives what FormatStatement gives for that format and those arguments, and raises what it
+// raises, at the same conversion.
+class StatementFormat {
+ public:
+  explicit StatementFormat(const std::string& format);
+  // The text appended to `out`; after a DbError, `out` holds what came before the failure.
+  void AppendTo(std::string& out, const std::vector<SqlArg>& args) const;
+
+ private:
+  struct Piece {
+    enum class Kind { Literal, Text, Number, Unknown, Failure } kind;
+    std::string text;  // the bytes of a literal, the failure's description, or the printf form
+    bool plain = false;  // at most "-", a width and a precision: written without printf
+    bool left = false;
+    int width = 0;
+    int precision = -1;
+    char conversion = 0;
+  };
+  std::vector<Piece> pieces_;
+};
+
 }  // namespace zmw

@@ -19,6 +19,16 @@ Variant Variant::Bstr(std::string x) { Variant v; v.type_ = VarType::Bstr; v.tex
 Variant Variant::Bool(bool x) { Variant v; v.type_ = VarType::Bool; v.integer_ = x ? -1 : 0; return v; }
 Variant Variant::Decimal(DecimalValue x) { Variant v; v.type_ = VarType::Decimal; v.decimal_ = std::move(x); return v; }
 
+void Variant::AssignBstr(std::string_view text) {
+  type_ = VarType::Bstr;
+  integer_ = 0;
+  real_ = 0;
+  text_.assign(text);
+  decimal_.digits.assign(1, '0');
+  decimal_.scale = 0;
+  decimal_.negative = false;
+}
+
 Variant Variant::DecimalFromText(const std::string& text) {
   DecimalValue d;
   std::size_t i = 0;

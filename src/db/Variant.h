@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace zmw {
 
@@ -30,6 +31,10 @@ class Variant {
   static Variant Decimal(DecimalValue v);
   // A DECIMAL from its plain text ("-1234.5678"); throws DbError for anything else.
   static Variant DecimalFromText(const std::string& text);
+
+  // This value made the BSTR of that text in place, as Bstr(text) would make it, keeping the
+  // room of an earlier text: a reader that holds one row of values reuses them row after row.
+  void AssignBstr(std::string_view text);
 
   VarType Type() const { return type_; }
   bool IsNull() const { return type_ == VarType::Null; }

@@ -123,14 +123,22 @@ void COrdine2Mw::WriteLines() {
   try {
     RecordSource* pass = OpenOrderQuery("GET_EXP_ORDINE_DETT", orderId_);
     if (!pass) return;
+    // One format, one set of arguments and one record for the whole order: a line changes
+    // only its number, code and quantity.
+    static const StatementFormat lineFormat(kLineFormat);
+    enum { kLine = 2, kCode = 3, kOrdered = 4 };
+    std::vector<SqlArg> args = {std::string("AP"), orderId_, std::int32_t(0), std::string(), std::int32_t(0),
+                                std::int32_t(0), std::int32_t(0), std::int32_t(0), std::string(), std::string()};
+    std::string record;
     std::int32_t line = 0;
     for (pass->MoveFirst(); !pass->AtEnd(); pass->MoveNext()) {
-      std::string code = TextOf(pass->Field("Codice"));
+      args[kCode] = TextOf(pass->Field("Codice"));
       Variant quantity = pass->Field("QtaOrdinata");
-      std::int32_t ordered = VariantToLong(quantity.IsNull() ? Variant::R8(0.0) : quantity);
-      ++line;
-      WriteRecord(FormatStatement(kLineFormat, {std::string("AP"), orderId_, line, code, ordered, std::int32_t(0),
-                                                std::int32_t(0), std::int32_t(0), std::string(), std::string()}));
+      args[kOrdered] = VariantToLong(quantity.IsNull() ? Variant::R8(0.0) : quantity);
+      args[kLine] = ++line;
+      record.clear();
+      lineFormat.AppendTo(record, args);
+      WriteRecord(record);
     }
   } catch (const DbError& e) {
     ShowDatabaseError(e);

@@ -1,21 +1,12 @@
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <locale.h>
-#endif
-#include <sql.h>
-#include <sqlext.h>
-#include <sqlucode.h>
-
 #include <charconv>
-#include <cmath>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
 
 #include "db/ConnText.h"
 #include "db/DbError.h"
+#include "db/odbc/OdbcHandle.h"
+#include "db/odbc/OdbcRecords.h"
 #include "db/odbc/OdbcSource.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -24,284 +15,13 @@
 namespace zmw {
 namespace {
 
-#ifndef _WIN32
-// unixODBC converts between wide and narrow texts in the calling thread's character set; a
-// narrow driver such as SQLite's expects UTF-8. The switch is for this thread and this call
-// only: the host's own locale is never touched.
-class Utf8Texts {
- public:
-  Utf8Texts() {
-    static locale_t utf8 = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
-    previous_ = utf8 ? uselocale(utf8) : nullptr;
-  }
-  ~Utf8Texts() {
-    if (previous_) uselocale(previous_);
-  }
-  Utf8Texts(const Utf8Texts&) = delete;
-  Utf8Texts& operator=(const Utf8Texts&) = delete;
-
- private:
-  locale_t previous_;
-};
-#else
-struct Utf8Texts {
-  Utf8Texts() {}
-};
-#endif
-
-std::u16string Wide(const std::string& text) { return platform::Cp1252ToUtf16(text); }
-SQLWCHAR* W(std::u16string& text) { return reinterpret_cast<SQLWCHAR*>(text.data()); }
-std::string Narrow(const SQLWCHAR* text, std::size_t length) {
-  return platform::Utf16ToCp1252(std::u16string(reinterpret_cast<const char16_t*>(text), length));
-}
-
-// One ODBC handle, freed with its owner.
-class Handle {
- public:
-  Handle() = default;
-  Handle(SQLSMALLINT type, SQLHANDLE parent) : type_(type) {
-    if (!SQL_SUCCEEDED(SQLAllocHandle(type, parent, &handle_))) handle_ = SQL_NULL_HANDLE;
-  }
-  ~Handle() { Reset(); }
-  Handle(Handle&& o) noexcept : type_(o.type_), handle_(o.handle_) { o.handle_ = SQL_NULL_HANDLE; }
-  Handle& operator=(Handle&& o) noexcept {
-    if (this != &o) {
-      Reset();
-      type_ = o.type_;
-      handle_ = o.handle_;
-      o.handle_ = SQL_NULL_HANDLE;
-    }
-    return *this;
-  }
-  void Reset() {
-    if (handle_ != SQL_NULL_HANDLE) SQLFreeHandle(type_, handle_);
-    handle_ = SQL_NULL_HANDLE;
-  }
-  SQLHANDLE Get() const { return handle_; }
-  SQLSMALLINT Type() const { return type_; }
-  explicit operator bool() const { return handle_ != SQL_NULL_HANDLE; }
-
- private:
-  SQLSMALLINT type_ = 0;
-  SQLHANDLE handle_ = SQL_NULL_HANDLE;
-};
-
-// The driver's diagnostics, SQLSTATE included, as one error.
-[[noreturn]] void ThrowDiagnostics(const Handle& h) {
-  std::string text;
-  for (SQLSMALLINT record = 1; record < 10; ++record) {
-    SQLWCHAR state[6] = {};
-    SQLWCHAR message[1024] = {};
-    SQLINTEGER native = 0;
-    SQLSMALLINT length = 0;
-    SQLRETURN rc = SQLGetDiagRecW(h.Type(), h.Get(), record, state, &native, message, 1024, &length);
-    if (!SQL_SUCCEEDED(rc)) break;
-    if (!text.empty()) text += "\n";
-    std::size_t n = std::size_t(length) < 1023 ? std::size_t(length) : 1023;
-    text += Narrow(message, n) + " (SQLSTATE " + Narrow(state, 5) + ", " + std::to_string(native) + ")";
-  }
-  if (text.empty()) text = "ODBC error";
-  throw DbError(kEFail, text);
-}
-
-void Check(SQLRETURN rc, const Handle& h) {
-  if (rc == SQL_ERROR || rc == SQL_INVALID_HANDLE) ThrowDiagnostics(h);
-}
-
-Variant ReadText(const Handle& stmt, SQLUSMALLINT column) {
-  std::u16string text;
-  SQLWCHAR buffer[512];
-  for (;;) {
-    SQLLEN indicator = 0;
-    SQLRETURN rc = SQLGetData(stmt.Get(), column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
-    if (rc == SQL_NO_DATA) break;
-    Check(rc, stmt);
-    if (indicator == SQL_NULL_DATA) return Variant::Null();
-    std::size_t got = (indicator == SQL_NO_TOTAL || indicator >= SQLLEN(sizeof buffer))
-                          ? sizeof buffer / sizeof(SQLWCHAR) - 1
-                          : std::size_t(indicator) / sizeof(SQLWCHAR);
-    text.append(reinterpret_cast<const char16_t*>(buffer), got);
-    if (rc == SQL_SUCCESS) break;
-  }
-  return Variant::Bstr(platform::Utf16ToCp1252(text));
-}
-
-Variant ReadColumn(const Handle& stmt, SQLUSMALLINT column, SQLSMALLINT sqlType) {
-  SQLLEN indicator = 0;
-  switch (sqlType) {
-    case SQL_INTEGER:
-    case SQL_SMALLINT:
-    case SQL_TINYINT: {
-      SQLINTEGER v = 0;
-      Check(SQLGetData(stmt.Get(), column, SQL_C_SLONG, &v, 0, &indicator), stmt);
-      return indicator == SQL_NULL_DATA ? Variant::Null() : Variant::I4(v);
-    }
-    case SQL_BIT: {
-      unsigned char v = 0;
-      Check(SQLGetData(stmt.Get(), column, SQL_C_BIT, &v, 0, &indicator), stmt);
-      return indicator == SQL_NULL_DATA ? Variant::Null() : Variant::Bool(v != 0);
-    }
-    case SQL_REAL:
-    case SQL_FLOAT:
-    case SQL_DOUBLE: {
-      double v = 0;
-      Check(SQLGetData(stmt.Get(), column, SQL_C_DOUBLE, &v, 0, &indicator), stmt);
-      return indicator == SQL_NULL_DATA ? Variant::Null() : Variant::R8(v);
-    }
-    case SQL_TYPE_DATE:
-    case SQL_TYPE_TIMESTAMP:
-    case SQL_TYPE_TIME:
-    case SQL_DATE:
-    case SQL_TIMESTAMP:
-    case SQL_TIME: {
-      SQL_TIMESTAMP_STRUCT t = {};
-      Check(SQLGetData(stmt.Get(), column, SQL_C_TYPE_TIMESTAMP, &t, sizeof t, &indicator), stmt);
-      if (indicator == SQL_NULL_DATA) return Variant::Null();
-      if (sqlType == SQL_TYPE_TIME || sqlType == SQL_TIME) return Variant::Date((t.hour * 3600 + t.minute * 60 + t.second) / 86400.0);
-      return Variant::Date(DateSerial(t.year, t.month, t.day, t.hour, t.minute, t.second));
-    }
-    case SQL_DECIMAL:
-    case SQL_NUMERIC:
-    case SQL_BIGINT: {
-      Variant text = ReadText(stmt, column);
-      if (text.IsNull()) return text;
-      try {
-        return Variant::DecimalFromText(text.Text());
-      } catch (const DbError&) {
-        return text;  // a loosely typed database may hold other text in a numeric column
-      }
-    }
-    default:
-      return ReadText(stmt, column);
-  }
-}
-
-struct Column {
-  std::string name;
-  SQLSMALLINT type;
-};
-
-class OdbcRecords final : public RecordSource {
- public:
-  OdbcRecords(const Handle& connection, std::string statement)
-      : connection_(connection), statement_(std::move(statement)) {
-    Execute();
-  }
-  // A pass over a statement prepared by the connection, which keeps it: this pass binds its
-  // texts, runs it and closes its cursor when done, leaving it prepared for the next.
-  OdbcRecords(const Handle& connection, const Handle& prepared, const std::vector<std::string>& texts)
-      : connection_(connection), prepared_(&prepared) {
-    for (const std::string& t : texts) parameters_.push_back(Wide(t));
-    Execute();
-  }
-  ~OdbcRecords() override {
-    if (prepared_) SQLFreeStmt(prepared_->Get(), SQL_CLOSE);
-  }
-
-  bool AtEnd() const override { return atEnd_; }
-
-  // A forward-only cursor cannot go back: the query runs again, as ADO does.
-  void MoveFirst() override {
-    if (fetched_ <= 1) return;
-    Execute();
-  }
-
-  void MoveNext() override {
-    if (atEnd_) throw DbError(kAdoNoCurrentRecord, kAdoNoCurrentRecordText);
-    Fetch();
-  }
-
-  Variant Field(const std::string& name) const override {
-    for (std::size_t i = 0; i < columns_.size(); ++i)
-      if (platform::EqualsNoCase(columns_[i].name, name)) return Value(i);
-    throw DbError(kAdoItemNotFound, kAdoItemNotFoundText);
-  }
-
-  Variant Field(int position) const override {
-    if (position < 0 || std::size_t(position) >= columns_.size()) throw DbError(kAdoItemNotFound, kAdoItemNotFoundText);
-    return Value(std::size_t(position));
-  }
-
-  void Close() override {
-    if (prepared_) SQLFreeStmt(prepared_->Get(), SQL_CLOSE);
-    else stmt_.Reset();
-  }
-
- private:
-  const Handle& Stmt() const { return prepared_ ? *prepared_ : stmt_; }
-
-  Variant Value(std::size_t i) const {
-    if (atEnd_) throw DbError(kAdoNoCurrentRecord, kAdoNoCurrentRecordText);
-    return row_[i];
-  }
-
-  void Execute() {
-    Utf8Texts utf8;
-    if (prepared_) {
-      const Handle& stmt = *prepared_;
-      SQLFreeStmt(stmt.Get(), SQL_CLOSE);
-      SQLFreeStmt(stmt.Get(), SQL_RESET_PARAMS);
-      lengths_.assign(parameters_.size(), 0);
-      for (std::size_t i = 0; i < parameters_.size(); ++i) {
-        lengths_[i] = SQLLEN(parameters_[i].size() * sizeof(char16_t));
-        Check(SQLBindParameter(stmt.Get(), SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR,
-                               SQLULEN(parameters_[i].empty() ? 1 : parameters_[i].size()), 0, parameters_[i].data(), 0,
-                               &lengths_[i]),
-              stmt);
-      }
-      Check(SQLExecute(stmt.Get()), stmt);
-    } else {
-      stmt_ = Handle(SQL_HANDLE_STMT, connection_.Get());
-      if (!stmt_) ThrowDiagnostics(connection_);
-      std::u16string text = Wide(statement_);
-      SQLRETURN rc = SQLExecDirectW(stmt_.Get(), W(text), SQL_NTS);
-      Check(rc, stmt_);
-    }
-    const Handle& stmt = Stmt();
-    SQLSMALLINT count = 0;
-    Check(SQLNumResultCols(stmt.Get(), &count), stmt);
-    if (count <= 0) throw DbError(kAdoClosed, kAdoClosedText);
-    columns_.clear();
-    for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(count); ++c) {
-      SQLWCHAR name[256] = {};
-      SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
-      SQLULEN size = 0;
-      Check(SQLDescribeColW(stmt.Get(), c, name, 256, &nameLength, &type, &size, &digits, &nullable), stmt);
-      columns_.push_back({Narrow(name, std::size_t(nameLength < 255 ? nameLength : 255)), type});
-    }
-    fetched_ = 0;
-    Fetch();
-  }
-
-  // The whole row is read at the fetch: ODBC wants the columns in ascending order.
-  void Fetch() {
-    Utf8Texts utf8;
-    const Handle& stmt = Stmt();
-    SQLRETURN rc = SQLFetch(stmt.Get());
-    if (rc == SQL_NO_DATA) {
-      atEnd_ = true;
-      row_.clear();
-      return;
-    }
-    Check(rc, stmt);
-    atEnd_ = false;
-    ++fetched_;
-    row_.clear();
-    for (std::size_t i = 0; i < columns_.size(); ++i)
-      row_.push_back(ReadColumn(stmt, SQLUSMALLINT(i + 1), columns_[i].type));
-  }
-
-  const Handle& connection_;
-  std::string statement_;
-  Handle stmt_;
-  const Handle* prepared_ = nullptr;
-  std::vector<std::u16string> parameters_;
-  std::vector<SQLLEN> lengths_;
-  std::vector<Column> columns_;
-  std::vector<Variant> row_;
-  bool atEnd_ = true;
-  int fetched_ = 0;
-};
+using odbc::Check;
+using odbc::Handle;
+using odbc::ThrowDiagnostics;
+using odbc::Utf8Texts;
+using odbc::Narrow;
+using odbc::W;
+using odbc::Wide;
 
 class OdbcCommand final : public CommandSource {
  public:
@@ -405,7 +125,7 @@ class OdbcSource final : public DataSource {
 
   std::unique_ptr<RecordSource> OpenRecordSet(const std::string& statement) override {
     RequireOpen();
-    return std::make_unique<OdbcRecords>(dbc_, statement);
+    return odbc::OpenRecords(dbc_, statement);
   }
 
   std::unique_ptr<CommandSource> Prepare(const std::string& statement,
@@ -448,7 +168,7 @@ class OdbcSource final : public DataSource {
       Check(SQLPrepareW(stmt.Get(), W(text), SQL_NTS), stmt);
       found = prepared_.emplace(statement, std::move(stmt)).first;
     }
-    return std::make_unique<OdbcRecords>(dbc_, found->second, texts);
+    return odbc::OpenPreparedRecords(dbc_, found->second, texts);
   }
 
   ~OdbcSource() override { Disconnect(); }
