@@ -38,8 +38,10 @@ class ZelvomwExe : public test::HostDatabase {
     test::HostDatabase::TearDown();
   }
 
-  // Runs zelvomw.exe in batch with the arguments; its exit code, standard output in out_.
-  int Run(const std::string& arguments) {
+  // Runs zelvomw.exe in batch with the arguments; its exit code, standard output in out_. With
+  // killAfter set, the process is ended from outside (TerminateProcess) after that many
+  // milliseconds, if it still runs.
+  int Run(const std::string& arguments, int killAfter = -1) {
     std::string program = test::HostPath(ZMW_COMMAND);
     std::string outFile = Scratch() + "\\out.txt";
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
@@ -63,6 +65,10 @@ class ZelvomwExe : public test::HostDatabase {
     test::UnsetEnv("ZELVOMW_UI_LOG");
     if (!started) return -2;
     platform::win32::UniqueHandle process(info.hProcess), thread(info.hThread);
+    if (killAfter >= 0 && ::WaitForSingleObject(process.Get(), DWORD(killAfter)) == WAIT_TIMEOUT) {
+      ::TerminateProcess(process.Get(), 137);
+      ::WaitForSingleObject(process.Get(), 10000);
+    }
     if (::WaitForSingleObject(process.Get(), 120000) != WAIT_OBJECT_0) {
       ::TerminateProcess(process.Get(), 99);
       return -3;
@@ -103,6 +109,54 @@ TEST_F(ZelvomwExe, RunsTheDemosRoadThroughTheRealDll) {
   EXPECT_EQ(LastLine(out_), "1");
 
   EXPECT_EQ(Run("NonEsiste"), 2) << out_;
+}
+
+// Ended from outside at any moment, as Windows ends a process (TerminateProcess: nothing of it
+// runs any more), a run leaves the job's accessory list as the old one or the new one, whole.
+TEST_F(ZelvomwExe, ARunEndedFromOutsideLeavesTheOldListOrTheNewOneWhole) {
+  test::WriteFile(Scratch() + "\\ZELVO32.DSN",
+                  "[ODBC]\r\nDRIVER=SQLite3\r\nDatabase=" + test::DriverPath(DatabaseFile()) + "\r\n");
+  platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "START_PATH", Scratch().c_str());
+  JobItemList old;
+  JobItemRecord head;
+  head.Code.Set("VECCHIO");
+  old.Append(head);
+  ASSERT_TRUE(old.Save(Scratch() + "\\JOBS\\K1.FIT"));
+  const std::string oldBytes = test::ReadFile(Scratch() + "\\JOBS\\K1.FIT");
+  std::string result;
+  const int lines = 4000;
+  for (int i = 0; i < lines; ++i)
+    result += std::string(114, ' ') + "   1" + std::string(25, ' ') + (i % 2 ? "301234" : "402010") + "       3\r\n";
+  const std::size_t newSize = 2 + std::size_t(1 + lines) * JobItemRecord::kSize;
+  auto prepare = [&] {
+    test::WriteFile(Scratch() + "\\JOBS\\K1.FIT", oldBytes);
+    test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.TXT", result);
+  };
+  prepare();
+  DWORD start = ::GetTickCount();
+  ASSERT_EQ(Run("DebugLeggiMwExport K1"), 0) << out_;
+  DWORD whole = ::GetTickCount() - start;
+  ASSERT_EQ(test::ReadFile(Scratch() + "\\JOBS\\K1.FIT").size(), newSize) << out_;
+  int sawOld = 0;
+  for (int k = 0; k < 8; ++k) {
+    prepare();
+    Run("DebugLeggiMwExport K1", int(whole * DWORD(k) / 7));
+    std::string now = test::ReadFile(Scratch() + "\\JOBS\\K1.FIT");
+    if (now == oldBytes) ++sawOld;
+    else ASSERT_EQ(now.size(), newSize) << "ended after " << k << "/7 of a run: part of a list";
+  }
+  EXPECT_GT(sawOld, 0);
+  prepare();
+  EXPECT_EQ(Run("DebugLeggiMwExport K1"), 0);
+  EXPECT_EQ(test::ReadFile(Scratch() + "\\JOBS\\K1.FIT").size(), newSize);
+  EXPECT_FALSE(test::FileExists(Scratch() + "\\JOBS\\K1.FIT.~new")) << "the next run clears what an ended one left";
+}
+
+// The archive update without its dialog, through the Windows command.
+TEST_F(ZelvomwExe, UpdateRunsTheChosenUpdatesInOrder) {
+  EXPECT_EQ(Run("update --openings"), 0) << out_;
+  EXPECT_NE(out_.find("eseguito: FitImport\r\neseguito: KitImport\r\neseguito: finiture"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("[Aggiornamento archivi] Operazione completata."), std::string::npos) << out_;
 }
 
 }  // namespace

@@ -132,5 +132,48 @@ TEST_F(KilledRuns, TheOrderFileIsTheOldOrTheNewOneWhole) {
   EXPECT_FALSE(test::FileExists(path + ".~new")) << "the next run clears what a killed one left";
 }
 
+// The ASC import writes its temporary list (~MTEMP.FIT in the start folder) and hands it to the
+// host's import library, which loads it in one transaction: a run killed anywhere leaves Maico's
+// archive as it was or wholly updated, and the next run writes the list afresh and removes it.
+TEST_F(KilledRuns, TheAscImportLeavesTheArchiveOldOrNewAndItsListIsRedoneNextTime) {
+  const int articles = 30000;
+  std::string asc;
+  for (int i = 0; i < articles; ++i) {
+    std::string line = std::to_string(700000 + i);
+    line.resize(10, ' ');
+    line += "Articolo di prova " + std::to_string(i);
+    line.resize(75, ' ');
+    line += "A1  1  PZ 1,25      \r\n";
+    asc += line;
+  }
+  test::WriteFile(Scratch() + "\\ARTICOLI.ASC", asc);
+  platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "MAICO_FIT", (Scratch() + "\\ARTICOLI.ASC").c_str());
+  const std::string before = Rows("SELECT COUNT(*) FROM Accessori");
+  auto count = [&] { return Rows("SELECT COUNT(*) FROM Accessori WHERE Codice >= '700000' AND Codice < '800000'"); };
+  ASSERT_EQ(count(), "0\n");
+  // A whole run to time; then the archive back as it was.
+  auto whole = RunAndKill({"update", "--accessories"}, std::chrono::microseconds(-1));
+  ASSERT_EQ(count(), std::to_string(articles) + "\n");
+  ASSERT_FALSE(test::FileExists(Scratch() + "\\~MTEMP.FIT"));
+
+  int sawOld = 0, sawNew = 0;
+  for (int k = 0; k < 14; ++k) {
+    Apply("DELETE FROM Accessori WHERE Codice >= '700000' AND Codice < '800000'");
+    RunAndKill({"update", "--accessories"}, std::chrono::microseconds(whole.count() * 1000 * k / 13));
+    std::string now = count();
+    if (now == "0\n") ++sawOld;
+    else if (now == std::to_string(articles) + "\n") ++sawNew;
+    else FAIL() << "killed after " << k << "/13 of a run: " << now << " of " << articles << " articles";
+  }
+  EXPECT_GT(sawOld, 0) << "no kill landed before the list was loaded";
+  Apply("DELETE FROM Accessori WHERE Codice >= '700000' AND Codice < '800000'");
+  RunAndKill({"update", "--accessories"}, std::chrono::microseconds(-1));
+  EXPECT_EQ(count(), std::to_string(articles) + "\n");
+  EXPECT_FALSE(test::FileExists(Scratch() + "\\~MTEMP.FIT")) << "the next run leaves no list behind";
+  EXPECT_EQ(std::stoi(Rows("SELECT COUNT(*) FROM Accessori")), std::stoi(before) + articles) << "and nothing else";
+  RecordProperty("old", sawOld);
+  RecordProperty("new", sawNew);
+}
+
 }  // namespace
 }  // namespace zmw
