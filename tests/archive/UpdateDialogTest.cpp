@@ -2,9 +2,7 @@
 // the wait cursor, against the demo installation's data, and one confirmation at the end.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-#include <nlohmann/json.hpp>
+#include <memory>
 
 #include "archive/UpdArchDlg.h"
 #include "maicowin/MaicoWinConf.h"
@@ -20,12 +18,11 @@ class UpdateDialog : public test::AnyHostDatabase {
   void SetUp() override {
     test::AnyHostDatabase::SetUp();
     if (IsSkipped()) return;
-    log_ = platform::NativePath(Scratch() + "\\oltrex.log").string();
-    test::SetEnv("ZELVOMW_OLTREX_LOG", log_);
+    log_ = std::make_unique<test::OltrexLog>(Scratch());
     platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", "C:\\MAICOWIN\\");
   }
   void TearDown() override {
-    test::UnsetEnv("ZELVOMW_OLTREX_LOG");
+    log_.reset();
     test::AnyHostDatabase::TearDown();
   }
 
@@ -40,18 +37,9 @@ class UpdateDialog : public test::AnyHostDatabase {
     return CUpdArchDlg().DoModal();
   }
 
-  // The import library's calls: function and path, one a line.
-  std::string Calls() const {
-    std::ifstream in(log_, std::ios::binary);
-    std::string calls, line;
-    while (std::getline(in, line)) {
-      auto call = nlohmann::json::parse(line);
-      calls += call["function"].get<std::string>() + " " + call["path"].get<std::string>() + "\n";
-    }
-    return calls;
-  }
+  std::string Calls() const { return log_ ? log_->Calls() : ""; }
 
-  std::string log_;
+  std::unique_ptr<test::OltrexLog> log_;
 };
 
 TEST_P(UpdateDialog, EveryBoxRunsEachUpdateInItsOrderUnderTheWaitCursor) {

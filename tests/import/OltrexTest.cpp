@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <memory>
 
 #include "db/OltrexImport.h"
 #include "platform/Files.h"
@@ -19,26 +18,22 @@ class Oltrex : public test::AnyHostDatabase {
   void SetUp() override {
     test::AnyHostDatabase::SetUp();
     if (IsSkipped()) return;
-    log_ = platform::NativePath(Scratch() + "\\oltrex.log").string();
-    test::SetEnv("ZELVOMW_OLTREX_LOG", log_);
+    log_ = std::make_unique<test::OltrexLog>(Scratch());
   }
   void TearDown() override {
-    test::UnsetEnv("ZELVOMW_OLTREX_LOG");
+    log_.reset();
     test::AnyHostDatabase::TearDown();
   }
   std::string List(const std::string& name, const std::string& bytes) {
     test::WriteFile(Scratch() + "\\" + name, bytes);
     return Scratch() + "\\" + name;
   }
-  std::string Log() const {
-    std::ifstream in(log_, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }
+  std::string Log() const { return log_ ? log_->Text() : ""; }
   std::string Accessories() {
     return Rows("SELECT Codice, Descrizione, UnMis, Moltiplicatore, Costo FROM Accessori WHERE Codice IN "
                 "('301234', '700001', '700002') ORDER BY Codice");
   }
-  std::string log_;
+  std::unique_ptr<test::OltrexLog> log_;
 };
 
 TEST_P(Oltrex, AFitListIsUpsertedByMakerAndCode) {

@@ -27,11 +27,7 @@ class Configuration : public test::CleanMachine {
  protected:
   void SetUp() override {
     test::CleanMachine::SetUp();
-    test::InstallMaicoWin();
-    platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "START_PATH", Scratch().c_str());
-    test::WriteFile(Scratch() + "\\POET.CFG", "poet");  // so the export copies nothing
-    platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "CODCLIENTE", "K1");
-    platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "MAICO_FIT", "C:\\MAICOWIN\\DATI\\ARTICOLI.ASC");
+    test::InstallConfiguredLink(Scratch());
   }
   void TearDown() override {
     test::EndProgramsUnder("C:\\MAICOWIN");
@@ -285,14 +281,13 @@ class ConfigurationRoad : public test::HostDatabase {
     test::HostDatabase::SetUp();
     test::InstallMaicoWin();
     test::InstallUpdateData(Scratch());
-    log_ = platform::NativePath(Scratch() + "\\oltrex.log").string();
-    test::SetEnv("ZELVOMW_OLTREX_LOG", log_);
+    log_ = std::make_unique<test::OltrexLog>(Scratch());
   }
   void TearDown() override {
-    test::UnsetEnv("ZELVOMW_OLTREX_LOG");
+    log_.reset();
     test::HostDatabase::TearDown();
   }
-  std::string log_;
+  std::unique_ptr<test::OltrexLog> log_;
 };
 
 TEST_F(ConfigurationRoad, UpdateEveryArchiveFromTheConfigurationThenChiudi) {
@@ -314,7 +309,7 @@ TEST_F(ConfigurationRoad, UpdateEveryArchiveFromTheConfigurationThenChiudi) {
     step(d);
   };
   EXPECT_EQ(LanciaConfiguratoreMW(), 1);
-  std::string calls = test::ReadHostFile(log_);
+  std::string calls = log_->Text();
   std::size_t fit = calls.find("MAICOWIN.FIT"), kit = calls.find("MAICOWIN.KIT"), asc = calls.find("~MTEMP.FIT");
   ASSERT_NE(asc, std::string::npos) << calls;
   EXPECT_LT(fit, kit);

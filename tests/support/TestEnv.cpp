@@ -1,5 +1,8 @@
 #include "support/TestEnv.h"
 
+#include <nlohmann/json.hpp>
+#include <sstream>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -82,6 +85,29 @@ void InstallMaicoWin(const std::string& program, const char* command) {
   MakeFolders("C:\\MAICOWIN\\EXCH");
   if (!program.empty()) CopyProgram(program, "C:\\MAICOWIN\\BIN\\MSERVER.EXE");
   if (command) platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "MW_CMD_STRING", command);
+}
+
+OltrexLog::OltrexLog(const std::string& folder) : file_(platform::NativePath(folder + "\\oltrex.log").string()) {
+  SetEnv("ZELVOMW_OLTREX_LOG", file_);
+}
+OltrexLog::~OltrexLog() { UnsetEnv("ZELVOMW_OLTREX_LOG"); }
+std::string OltrexLog::Text() const { return ReadHostFile(file_); }
+std::string OltrexLog::Calls() const {
+  std::istringstream in(Text());
+  std::string calls, line;
+  while (std::getline(in, line)) {
+    auto call = nlohmann::json::parse(line);
+    calls += call["function"].get<std::string>() + " " + call["path"].get<std::string>() + "\n";
+  }
+  return calls;
+}
+
+void InstallConfiguredLink(const std::string& startPath) {
+  InstallMaicoWin();
+  platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "START_PATH", startPath.c_str());
+  WriteFile(startPath + "\\POET.CFG", "poet");
+  platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "CODCLIENTE", "K1");
+  platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "MAICO_FIT", "C:\\MAICOWIN\\DATI\\ARTICOLI.ASC");
 }
 
 bool SaveWidthJob(const std::string& path, const std::string& name, int positions) {

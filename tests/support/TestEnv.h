@@ -71,6 +71,10 @@ std::string LastLine(const std::string& text);
 // INST_PATH, BIN\MAICOWIN.INI naming EXCH\RESULT.TXT and EXCH\REQUEST.TXT, the EXCH folder,
 // and, when a program is given, that program as BIN\MSERVER.EXE started with the command.
 void InstallMaicoWin(const std::string& program = "", const char* command = nullptr);
+// The link as the configuration dialog finds it after a first configuration: MaicoWin
+// installed, Zelvo's start folder (with its POET.CFG, so nothing is copied there), the
+// customer code K1 and the ASC file in MaicoWin's DATI folder.
+void InstallConfiguredLink(const std::string& startPath);
 
 // A job parameter file at the path: the job's head record, then per position one numeric
 // parameter LARGHEZZA = 1200 for a quantity of 1; false when it could not be written.
@@ -82,6 +86,22 @@ std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 void MakeFolders(const std::string& path);
 void RemoveTree(const std::string& path);
+
+// The stand-in import library's log (ZELVOMW_OLTREX_LOG) while the object lives: a file in the
+// folder given (a Windows path text).
+class OltrexLog {
+ public:
+  explicit OltrexLog(const std::string& folder);
+  ~OltrexLog();
+  OltrexLog(const OltrexLog&) = delete;
+  OltrexLog& operator=(const OltrexLog&) = delete;
+  std::string Text() const;
+  // One line per call: the function and the path it was given.
+  std::string Calls() const;
+
+ private:
+  std::string file_;
+};
 
 // Every test starts from nothing: no ZELVOMW.INI, no ZELVO.INI, no C:\MAICOWIN, an empty
 // scratch folder, and the recording UI installed.

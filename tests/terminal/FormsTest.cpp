@@ -24,11 +24,7 @@ class TerminalForms : public test::CleanMachine {
  protected:
   void SetUp() override {
     test::CleanMachine::SetUp();
-    test::InstallMaicoWin();
-    platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "START_PATH", Scratch().c_str());
-    test::WriteFile(Scratch() + "\\POET.CFG", "poet");  // so the export copies nothing
-    platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "CODCLIENTE", "K1");
-    platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "MAICO_FIT", "C:\\MAICOWIN\\DATI\\ARTICOLI.ASC");
+    test::InstallConfiguredLink(Scratch());
     log_ = platform::NativePath(Scratch() + "\\ui.log").string();
     test::SetEnv("ZELVOMW_UI_LOG", log_);
   }

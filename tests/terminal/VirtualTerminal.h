@@ -9,6 +9,8 @@
 #include <unistd.h>
 #include <vterm.h>
 
+#include "tools/StartZelvomw.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -27,17 +29,7 @@ class VirtualTerminal {
     vterm_screen_reset(screen_, 1);
     // What the terminal sends back (keys, answers to queries) goes to the program.
     vterm_output_set_callback(vt_, &VirtualTerminal::Send, this);
-    struct winsize size = {static_cast<unsigned short>(rows), static_cast<unsigned short>(columns), 0, 0};
-    pid_ = ::forkpty(&master_, nullptr, nullptr, &size);
-    if (pid_ == 0) {
-      ::setenv("TERM", "xterm", 1);
-      ::setenv("ZELVOMW_UI", "terminal", 1);
-      std::vector<char*> argv{const_cast<char*>(ZMW_COMMAND)};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      ::execv(ZMW_COMMAND, argv.data());
-      ::_exit(127);
-    }
+    pid_ = StartZelvomwAtTerminal(args, rows, columns, master_, {"TERM=xterm"});
   }
   ~VirtualTerminal() {
     if (pid_ > 0 && !ended_) {

@@ -19,9 +19,7 @@ class ConfigureCommand : public test::CleanMachine {
  protected:
   void SetUp() override {
     test::CleanMachine::SetUp();
-    test::InstallMaicoWin();
-    platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "START_PATH", Scratch().c_str());
-    test::WriteFile(Scratch() + "\\POET.CFG", "poet");
+    test::InstallConfiguredLink(Scratch());
     err_ = (std::filesystem::temp_directory_path() / ("zmw-configure-" + std::to_string(::getpid()) + ".err")).string();
   }
   void TearDown() override {
@@ -47,7 +45,6 @@ class ConfigureScripts : public ConfigureCommand, public ::testing::WithParamInt
 
 TEST_P(ConfigureScripts, AreTakenInOrderAcrossTheDialogs) {
   const ScriptCase& c = GetParam();
-  platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "CODCLIENTE", "K1");
   test::CommandOutcome o = Run("LanciaConfiguratoreMW", c.script);
   EXPECT_EQ(o.exitCode, 0);
   EXPECT_EQ(test::LastLine(o.out), c.result);

@@ -1,6 +1,7 @@
 // The zelvomw command started as a script starts it: batch interface, standard output to a
 // file (its standard error beside it, with ".err"), or both to /dev/null.
 #pragma once
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,6 +39,24 @@ inline pid_t StartZelvomw(const std::vector<std::string>& args, const std::strin
     std::string stdoutFile = out.empty() ? "/dev/null" : out;
     std::string stderrFile = out.empty() ? "/dev/null" : out + ".err";
     if (!std::freopen(stdoutFile.c_str(), "w", stdout) || !std::freopen(stderrFile.c_str(), "w", stderr)) ::_exit(126);
+    std::vector<char*> argv{const_cast<char*>(ZMW_COMMAND)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(ZMW_COMMAND, argv.data());
+    ::_exit(127);
+  }
+  return pid;
+}
+
+// zelvomw at a terminal of its own (a pseudo-terminal of that size, whose master end is given
+// back), as a person starts it; extra environment assignments ("NAME=value") first.
+inline pid_t StartZelvomwAtTerminal(const std::vector<std::string>& args, int rows, int columns, int& master,
+                                    const std::vector<std::string>& env = {}) {
+  struct winsize size = {static_cast<unsigned short>(rows), static_cast<unsigned short>(columns), 0, 0};
+  pid_t pid = ::forkpty(&master, nullptr, nullptr, &size);
+  if (pid == 0) {
+    ::setenv("ZELVOMW_UI", "terminal", 1);
+    for (const std::string& e : env) ::putenv(const_cast<char*>(e.c_str()));
     std::vector<char*> argv{const_cast<char*>(ZMW_COMMAND)};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);

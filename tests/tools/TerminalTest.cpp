@@ -40,16 +40,7 @@ std::string ReadAll(const std::string& posixFile) { return test::ReadHostFile(po
 class TerminalRun {
  public:
   explicit TerminalRun(const std::vector<std::string>& args) {
-    struct winsize size = {40, 120, 0, 0};
-    pid_ = ::forkpty(&master_, nullptr, nullptr, &size);
-    if (pid_ == 0) {
-      ::setenv("ZELVOMW_UI", "terminal", 1);
-      std::vector<char*> argv{const_cast<char*>(ZMW_COMMAND)};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      ::execv(ZMW_COMMAND, argv.data());
-      ::_exit(127);
-    }
+    pid_ = test::StartZelvomwAtTerminal(args, 40, 120, master_);
   }
   ~TerminalRun() {
     if (pid_ > 0 && !ended_) {
