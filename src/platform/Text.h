@@ -18,4 +18,18 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // The C runtime's toupper in the "C" locale: ASCII letters only.
 std::string AsciiUpper(std::string_view text);
 
+// While one lives, the C library's character functions of this thread (and the libraries that
+// use them: the ODBC driver manager, curses) work in UTF-8; the process's own locale is never
+// touched. Nothing changes on Windows, whose narrow texts are the ANSI code page throughout.
+class Utf8CharacterScope {
+ public:
+  Utf8CharacterScope();
+  ~Utf8CharacterScope();
+  Utf8CharacterScope(const Utf8CharacterScope&) = delete;
+  Utf8CharacterScope& operator=(const Utf8CharacterScope&) = delete;
+
+ private:
+  void* previous_;
+};
+
 }  // namespace zmw::platform

@@ -12,32 +12,14 @@
 
 #include <string>
 
+#include "platform/Text.h"
+
 namespace zmw::odbc {
 
-#ifndef _WIN32
 // unixODBC converts between wide and narrow texts in the calling thread's character set; a
 // narrow driver such as SQLite's expects UTF-8. The switch is for this thread and this call
 // only: the host's own locale is never touched.
-class Utf8Texts {
- public:
-  Utf8Texts() {
-    static locale_t utf8 = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
-    previous_ = utf8 ? uselocale(utf8) : nullptr;
-  }
-  ~Utf8Texts() {
-    if (previous_) uselocale(previous_);
-  }
-  Utf8Texts(const Utf8Texts&) = delete;
-  Utf8Texts& operator=(const Utf8Texts&) = delete;
-
- private:
-  locale_t previous_;
-};
-#else
-struct Utf8Texts {
-  Utf8Texts() {}
-};
-#endif
+using Utf8Texts = platform::Utf8CharacterScope;
 
 std::u16string Wide(const std::string& text);
 inline SQLWCHAR* W(std::u16string& text) { return reinterpret_cast<SQLWCHAR*>(text.data()); }

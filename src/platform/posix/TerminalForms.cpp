@@ -41,21 +41,7 @@ namespace {
 
 // Curses reads and writes the terminal's UTF-8. The process keeps its own locale: only this
 // thread's calls into curses see a UTF-8 character type.
-class CursesLocale {
- public:
-  CursesLocale() {
-    static locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t(nullptr));
-    previous_ = utf8 ? ::uselocale(utf8) : locale_t(nullptr);
-  }
-  ~CursesLocale() {
-    if (previous_) ::uselocale(previous_);
-  }
-  CursesLocale(const CursesLocale&) = delete;
-  CursesLocale& operator=(const CursesLocale&) = delete;
-
- private:
-  locale_t previous_;
-};
+using CursesLocale = Utf8CharacterScope;
 
 struct Terminal {
   SCREEN* screen = nullptr;

@@ -1,3 +1,4 @@
+#include "platform/Text.h"
 #include <windows.h>
 
 #include <cstdlib>
@@ -37,5 +38,12 @@ const LocaleInfo& CurrentLocale() {
   static const LocaleInfo user = UserLocale();
   return user;
 }
+
+}  // namespace zmw::platform
+
+namespace zmw::platform {
+
+Utf8CharacterScope::Utf8CharacterScope() : previous_(nullptr) {}
+Utf8CharacterScope::~Utf8CharacterScope() = default;
 
 }  // namespace zmw::platform
