@@ -9,6 +9,8 @@ namespace zmw::platform {
 std::string Cp1252ToUtf8(std::string_view text);
 // Characters that Windows-1252 cannot hold become '?', as WideCharToMultiByte does.
 std::string Utf8ToCp1252(std::string_view text);
+// Appends one Unicode code point in UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
 std::u16string Cp1252ToUtf16(std::string_view text);
 std::string Utf16ToCp1252(std::u16string_view text);
 

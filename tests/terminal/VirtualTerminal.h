@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <vterm.h>
 
+#include "platform/Text.h"
 #include "tools/StartZelvomw.h"
 
 #include <chrono>
@@ -154,23 +155,7 @@ class VirtualTerminal {
     }
   }
 
-  static void Append(std::string& text, std::uint32_t c) {
-    if (c < 0x80) {
-      text += char(c);
-    } else if (c < 0x800) {
-      text += char(0xC0 | (c >> 6));
-      text += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      text += char(0xE0 | (c >> 12));
-      text += char(0x80 | ((c >> 6) & 0x3F));
-      text += char(0x80 | (c & 0x3F));
-    } else {
-      text += char(0xF0 | (c >> 18));
-      text += char(0x80 | ((c >> 12) & 0x3F));
-      text += char(0x80 | ((c >> 6) & 0x3F));
-      text += char(0x80 | (c & 0x3F));
-    }
-  }
+  static void Append(std::string& text, std::uint32_t c) { platform::AppendUtf8(text, char32_t(c)); }
 
   // Reads what the program wrote, waiting at most the time given for the first bytes, then
   // until nothing more comes for a moment: a screen is looked at once it is drawn whole.

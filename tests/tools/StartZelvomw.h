@@ -32,6 +32,15 @@ inline CommandOutcome RunZelvomw(const std::string& arguments, const std::string
   return o;
 }
 
+// In a child: becomes zelvomw with those arguments.
+[[noreturn]] inline void ExecZelvomw(const std::vector<std::string>& args) {
+  std::vector<char*> argv{const_cast<char*>(ZMW_COMMAND)};
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  ::execv(ZMW_COMMAND, argv.data());
+  ::_exit(127);
+}
+
 inline pid_t StartZelvomw(const std::vector<std::string>& args, const std::string& out = "") {
   pid_t pid = ::fork();
   if (pid == 0) {
@@ -39,11 +48,7 @@ inline pid_t StartZelvomw(const std::vector<std::string>& args, const std::strin
     std::string stdoutFile = out.empty() ? "/dev/null" : out;
     std::string stderrFile = out.empty() ? "/dev/null" : out + ".err";
     if (!std::freopen(stdoutFile.c_str(), "w", stdout) || !std::freopen(stderrFile.c_str(), "w", stderr)) ::_exit(126);
-    std::vector<char*> argv{const_cast<char*>(ZMW_COMMAND)};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(ZMW_COMMAND, argv.data());
-    ::_exit(127);
+    ExecZelvomw(args);
   }
   return pid;
 }
@@ -57,11 +62,7 @@ inline pid_t StartZelvomwAtTerminal(const std::vector<std::string>& args, int ro
   if (pid == 0) {
     ::setenv("ZELVOMW_UI", "terminal", 1);
     for (const std::string& e : env) ::putenv(const_cast<char*>(e.c_str()));
-    std::vector<char*> argv{const_cast<char*>(ZMW_COMMAND)};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(ZMW_COMMAND, argv.data());
-    ::_exit(127);
+    ExecZelvomw(args);
   }
   return pid;
 }

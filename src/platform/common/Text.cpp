@@ -24,6 +24,8 @@ char FromCodePoint(char32_t cp) {
   return '?';
 }
 
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += char(cp);
@@ -41,8 +43,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
     out += char(0x80 | (cp & 0x3F));
   }
 }
-
-}  // namespace
 
 std::string Cp1252ToUtf8(std::string_view text) {
   std::string out;
