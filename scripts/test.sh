@@ -3,7 +3,8 @@
 #   build/linux  the Linux library, the zelvomw command and the tests (CTest)
 #   build/win32  the product: ZelvoMW.DLL, 32-bit, checked for its exports and version block
 #   build/win64  the same sources and tests as Windows programs, run under Wine
-# ZELVOMW_SANITIZE=1 adds a Linux build under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The Linux tests run a second time under AddressSanitizer and UndefinedBehaviorSanitizer
+# (build/asan); ZELVOMW_SANITIZE=0 leaves that run out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -28,7 +29,7 @@ cmake --build build/linux -j "$jobs"
 step "Linux tests"
 (cd build/linux && ctest -j "$jobs" --output-on-failure)
 
-if [ "${ZELVOMW_SANITIZE:-0}" = 1 ]; then
+if [ "${ZELVOMW_SANITIZE:-1}" = 1 ]; then
   step "Linux tests under ASan/UBSan"
   cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELVOMW_SANITIZE=ON >/dev/null
   cmake --build build/asan -j "$jobs"
@@ -36,25 +37,7 @@ if [ "${ZELVOMW_SANITIZE:-0}" = 1 ]; then
 fi
 
 step "Parsers under libFuzzer (${ZELVOMW_FUZZ_SECONDS:=10} s each)"
-CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVOMW_TESTS=OFF \
-  -DZELVOMW_FUZZ=ON -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
-  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" \
-  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
-cmake --build build/fuzz -j "$jobs" --target fuzz_ini fuzz_job_record fuzz_result_line fuzz_statement_file \
-  fuzz_statement_format fuzz_number_text fuzz_conn_text fuzz_asc_line fuzz_workbook
-fuzz_failed=0
-for target in build/fuzz/bin/fuzz_*; do
-  name=$(basename "$target")
-  corpus="build/fuzz/corpus/$name"
-  mkdir -p "$corpus"
-  if "$target" -max_total_time="$ZELVOMW_FUZZ_SECONDS" -max_len=2048 -artifact_prefix="build/fuzz/$name-" "$corpus" \
-      >"build/fuzz/$name.log" 2>&1; then
-    echo "$name: $(grep -o 'Done [0-9]* runs' "build/fuzz/$name.log")"
-  else
-    echo "$name: FAILED, see build/fuzz/$name.log"; tail -20 "build/fuzz/$name.log"; fuzz_failed=1
-  fi
-done
-[ "$fuzz_failed" = 0 ]
+ZELVOMW_SETUP_DONE=1 ZELVOMW_FUZZ_RUNS=-1 ZELVOMW_FUZZ_SECONDS="$ZELVOMW_FUZZ_SECONDS" bash scripts/fuzz.sh
 
 step "Windows product build (i686)"
 cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \

@@ -14,9 +14,6 @@
 namespace zmw {
 namespace {
 
-// A finish code is the first ten characters of its line.
-constexpr std::size_t kCodeWidth = 10;
-
 // One of the scanner's commands: its statement, the texts with their apostrophes doubled, run
 // without records. An error is shown under the operation's own name and the run goes on.
 int RunCommand(const char* operation, const char* statementName, std::initializer_list<std::string> texts) {
@@ -51,8 +48,8 @@ int MWDataScanner::Scan() {
   if (!file) return 0;
   std::string line;
   // A line longer than the buffer comes in pieces, and each piece is a finish of its own.
-  while (file.Gets(line, 1024)) {
-    std::string code = LeadingField(line, kCodeWidth);
+  while (file.Gets(line, kDataLineBuffer)) {
+    std::string code = FinishCodeOfLine(line);
     CancellaFinitura(code);
     CreaFinitura(code);
     AggFinituraSuAcc("MAICOWIN", "MAICOWIN", "FINITURA", code);

@@ -15,8 +15,6 @@
 namespace zmw {
 namespace {
 
-constexpr std::size_t kDescriptionWidth = 50;
-
 std::string Statement(const char* name) {
   SqlRepository repository;
   repository.GetStatement(name);
@@ -58,10 +56,10 @@ int SchedTecScanner::Run() {
     return 0;
   }
   std::string line;
-  while (file.Gets(line, 1024)) {
-    // The file's last line may be the bare marker CRLF, with no line end after it.
-    if (line == "CRLF") continue;
-    int given = AddAsFit(SchedTecName(next), LeadingField(line, kDescriptionWidth), next);
+  while (file.Gets(line, kDataLineBuffer)) {
+    std::optional<std::string> description = SheetDescriptionOfLine(line);
+    if (!description) continue;
+    int given = AddAsFit(SchedTecName(next), *description, next);
     // A failed insertion was shown; its number stays free for the next sheet, which would
     // otherwise be named SCHEDTEC_-1.
     if (given >= 0) next = given;

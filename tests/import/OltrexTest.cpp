@@ -59,6 +59,29 @@ TEST_P(Oltrex, AMalformedListLeavesTheDatabaseAsItWas) {
   EXPECT_TRUE(ui.messages.empty()) << "the import library shows no message";
 }
 
+struct NulCase {
+  const char* name;
+  std::string line;
+  const char* error;
+};
+
+// A number field is the whole field: a NUL byte in it neither makes an empty field a zero nor
+// ends the number before the characters that follow.
+TEST_P(Oltrex, ANulByteInANumberFieldIsNoNumber) {
+  const NulCase cases[] = {
+      {"NUL alone", std::string("MAICO;MAICO;700002;;NUL;;1;") + '\0' + ";GR;1.00\r\n",
+       "riga 1: moltiplicatore non numerico"},
+      {"NUL after the digits", std::string("MAICO;MAICO;700002;;NUL;;4") + '\0' + "X;1;GR;1.00\r\n",
+       "riga 1: tipo unita' non numerico"},
+  };
+  std::string before = Accessories();
+  for (const NulCase& c : cases) {
+    EXPECT_EQ(FitImport(List("NUL.FIT", c.line).c_str(), 0, 0), 0) << c.name;
+    EXPECT_EQ(Accessories(), before) << c.name;
+    EXPECT_NE(Log().find(std::string("\"error\":\"") + c.error), std::string::npos) << c.name << "\n" << Log();
+  }
+}
+
 struct MissingCase {
   const char* name;
   const char* path;

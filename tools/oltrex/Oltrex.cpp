@@ -9,8 +9,6 @@
 // maker, maker 2 and code.
 // A KIT list: six fields (maker; maker 2; kit code; kit description; article code; quantity):
 // each kit of the list is created or renamed and its components are replaced by the list's.
-#include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -19,12 +17,12 @@
 #include <string>
 #include <vector>
 
+#include "OltrexList.h"
 #include "base/JsonText.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Provider.h"
 #include "platform/Abi.h"
-#include "platform/Files.h"
 #include "platform/Profile.h"
 #include "platform/Text.h"
 
@@ -36,65 +34,6 @@ struct Outcome {
   long loaded = 0;
   std::string error;
 };
-
-std::vector<std::string> Split(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  for (;;) {
-    std::size_t semi = line.find(';', start);
-    fields.push_back(line.substr(start, semi == std::string::npos ? std::string::npos : semi - start));
-    if (semi == std::string::npos) return fields;
-    start = semi + 1;
-  }
-}
-
-[[noreturn]] void Malformed(long number, const std::string& why) {
-  throw std::runtime_error("riga " + std::to_string(number) + ": " + why);
-}
-
-// A whole number field; an empty one is none (NULL).
-Variant WholeField(const std::string& text, long number, const char* what) {
-  if (text.empty()) return Variant::Null();
-  char* end = nullptr;
-  errno = 0;
-  long v = std::strtol(text.c_str(), &end, 10);
-  if (*end != '\0' || errno != 0 || v < -2147483647L || v > 2147483647L)
-    Malformed(number, std::string(what) + " non numerico: " + text);
-  return Variant::I4(std::int32_t(v));
-}
-
-// A decimal field with "." as its point, whatever the locale.
-Variant DecimalField(const std::string& text, long number, const char* what) {
-  std::size_t i = 0;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-  std::size_t digits = 0, points = 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] >= '0' && text[i] <= '9') ++digits;
-    else if (text[i] == '.' && points == 0) ++points;
-    else digits = 0, i = text.size();
-  }
-  if (digits == 0) Malformed(number, std::string(what) + " non numerico: " + text);
-  return Variant::R8(std::strtod(text.c_str(), nullptr));
-}
-
-// The list's lines without their line ends; a list that cannot be read is an error.
-std::vector<std::string> ReadList(const std::string& path) {
-  if (path.empty()) throw std::runtime_error("nessun file indicato");
-  platform::File file = platform::File::Open(path, "rt");
-  if (!file) throw std::runtime_error("impossibile aprire " + path);
-  std::vector<std::string> lines;
-  std::string piece, pending;
-  // A long line comes in pieces; the last one may have no line end. Empty lines hold nothing.
-  while (file.Gets(piece, 4096)) {
-    pending += piece;
-    if (pending.back() != '\n') continue;
-    pending.pop_back();
-    if (!pending.empty()) lines.push_back(pending);
-    pending.clear();
-  }
-  if (!pending.empty()) lines.push_back(pending);
-  return lines;
-}
 
 bool IsSqlite(const std::string& connectionText) {
   return platform::AsciiUpper(connectionText).find("SQLITE") != std::string::npos;
@@ -151,14 +90,8 @@ void LoadFit(DataSource& db, bool sqlite, const std::vector<std::string>& lines,
   for (const std::string& line : lines) {
     ++number;
     ++outcome.read;
-    std::vector<std::string> f = Split(line);
-    if (f.size() != 10) Malformed(number, std::to_string(f.size()) + " campi invece di 10");
-    if (f[2].empty()) Malformed(number, "codice vuoto");
-    Variant values[9] = {Variant::Bstr(f[0]), Variant::Bstr(f[1]), Variant::Bstr(f[2]),
-                         Variant::Bstr(f[4]), Variant::Bstr(f[5]), WholeField(f[6], number, "tipo unita'"),
-                         WholeField(f[7], number, "moltiplicatore"), Variant::Bstr(f[8]),
-                         DecimalField(f[9], number, "prezzo")};
-    for (std::size_t i = 0; i < 9; ++i) upsert->SetParameter(specs[i].name, values[i]);
+    FitRow values = ParseFitLine(line, number);
+    for (std::size_t i = 0; i < values.size(); ++i) upsert->SetParameter(specs[i].name, values[i]);
     upsert->Execute();
     ++outcome.loaded;
   }
@@ -185,10 +118,8 @@ void LoadKit(DataSource& db, bool sqlite, const std::vector<std::string>& lines,
   for (const std::string& line : lines) {
     ++number;
     ++outcome.read;
-    std::vector<std::string> f = Split(line);
-    if (f.size() != 6) Malformed(number, std::to_string(f.size()) + " campi invece di 6");
-    if (f[2].empty() || f[4].empty()) Malformed(number, "codice vuoto");
-    Variant quantity = DecimalField(f[5], number, "quantita'");
+    KitRow row = ParseKitLine(line, number);
+    const std::array<std::string, 4>& f = row.kit;
     for (std::size_t i = 0; i < 4; ++i) kit->SetParameter(kitSpecs[i].name, Variant::Bstr(f[i]));
     kit->Execute();
     // The list says what a kit is made of: its earlier components go when it first appears.
@@ -197,8 +128,8 @@ void LoadKit(DataSource& db, bool sqlite, const std::vector<std::string>& lines,
       clear->Execute();
     }
     for (std::size_t i = 0; i < 3; ++i) part->SetParameter(partSpecs[i].name, Variant::Bstr(f[i]));
-    part->SetParameter("p4", Variant::Bstr(f[4]));
-    part->SetParameter("p5", quantity);
+    part->SetParameter("p4", Variant::Bstr(row.article));
+    part->SetParameter("p5", row.quantity);
     part->Execute();
     ++outcome.loaded;
   }

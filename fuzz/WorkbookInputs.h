@@ -1,43 +1,24 @@
-// Workbooks as our readers meet them, in three shapes chosen by the first byte: an .xlsx package
-// whose parts (sheet, shared strings, styles, workbook) come from the input; an .xls compound
-// file whose workbook stream is the input; the input as a file of its own. Every sheet is read
-// and every cell converted to text: nothing may crash, and what is no workbook is a DbError.
-// The import's query text goes through its parser as well. FreeXL runs in a child process of
-// the reader, so a file that brings FreeXL down must come back here as a damaged workbook.
-#include <unistd.h>
+// Workbooks as the fuzz targets of the workbook readers make them from their input, and the
+// reading every target does: every sheet, every cell converted to text.
+#pragma once
 #include <zip.h>
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "FuzzFiles.h"
 #include "db/DbError.h"
 #include "db/Workbook.h"
 #include "db/providers/posix/WorkbookReader.h"
 
-namespace {
-
-// The file the readers open, one per process, gone when the process ends.
-struct WorkFileName {
-  std::string path = "/tmp/zmw-fuzz-workbook-" + std::to_string(::getpid());
-  ~WorkFileName() { ::unlink(path.c_str()); }
-};
-
-const std::string& WorkFile() {
-  static const WorkFileName name;
-  return name.path;
-}
-
-void WriteRaw(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), std::streamsize(bytes.size()));
-}
+namespace zmw::fuzz {
 
 // The input's parts, split at "\x01\x02": the sheet first, then shared strings, styles and the
 // workbook; a part not given is a plain one of a real file.
-bool WriteXlsx(const std::string& path, const std::string& input) {
+inline bool WriteXlsx(const std::string& path, const std::string& input) {
   std::vector<std::string> parts;
   for (std::size_t from = 0;;) {
     std::size_t at = input.find("\x01\x02", from);
@@ -66,10 +47,13 @@ bool WriteXlsx(const std::string& path, const std::string& input) {
   int error = 0;
   zip_t* zip = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   if (!zip) return false;
+  // The parts are stored, not deflated: libzip hands the reader either alike, and deflating
+  // every input would cost more than reading it.
   for (auto& [name, bytes] : files) {
     zip_source_t* source = zip_source_buffer(zip, bytes.data(), bytes.size(), 0);
-    if (!source || zip_file_add(zip, name.c_str(), source, ZIP_FL_OVERWRITE) < 0) {
-      if (source) zip_source_free(source);
+    zip_int64_t index = source ? zip_file_add(zip, name.c_str(), source, ZIP_FL_OVERWRITE) : -1;
+    if (index < 0 || zip_set_file_compression(zip, zip_uint64_t(index), ZIP_CM_STORE, 0) < 0) {
+      if (source && index < 0) zip_source_free(source);
       zip_discard(zip);
       return false;
     }
@@ -77,10 +61,10 @@ bool WriteXlsx(const std::string& path, const std::string& input) {
   return zip_close(zip) == 0;
 }
 
-void Put32(std::string& b, std::size_t at, std::uint32_t v) {
+inline void Put32(std::string& b, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + std::size_t(i)] = char((v >> (8 * i)) & 0xFF);
 }
-void Put16(std::string& b, std::size_t at, std::uint16_t v) {
+inline void Put16(std::string& b, std::size_t at, std::uint16_t v) {
   b[at] = char(v & 0xFF);
   b[at + 1] = char(v >> 8);
 }
@@ -88,7 +72,7 @@ void Put16(std::string& b, std::size_t at, std::uint16_t v) {
 // A compound file of 512-byte sectors: the FAT in sector 0, the directory in sector 1 (the root
 // and the "Workbook" stream), the stream from sector 2 on, at least 4096 bytes so that it is no
 // mini stream.
-void WriteXls(const std::string& path, std::string stream) {
+inline void WriteXls(const std::string& path, std::string stream) {
   constexpr std::uint32_t kEnd = 0xFFFFFFFE, kFree = 0xFFFFFFFF;
   if (stream.size() < 4608) stream.resize(4608, '\0');
   std::size_t sectors = (stream.size() + 511) / 512;
@@ -141,19 +125,9 @@ void WriteXls(const std::string& path, std::string stream) {
   WriteRaw(path, header + fat + directory + stream);
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) return 0;
-  std::string input(reinterpret_cast<const char*>(data + 1), size - 1);
-  const std::string& path = WorkFile();
-  switch (data[0] % 3) {
-    case 0:
-      if (!WriteXlsx(path, input)) return 0;
-      break;
-    case 1: WriteXls(path, input); break;
-    default: WriteRaw(path, input); break;
-  }
+// Every sheet read and every cell converted to text: nothing may crash, and what is no
+// workbook is a DbError.
+inline void ReadEveryCell(const std::string& path) {
   try {
     std::unique_ptr<zmw::WorkbookReader> reader = zmw::OpenWorkbookFile(path);
     for (const std::string& name : reader->SheetNames()) {
@@ -174,9 +148,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const zmw::DbError&) {
     // not a workbook, damaged, protected, or a sheet it does not have: said, not crashed
   }
-  try {
-    zmw::SheetOfQuery(input);
-  } catch (const zmw::DbError&) {
-  }
-  return 0;
 }
+
+}  // namespace zmw::fuzz
