@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include <functional>
 
 #include "db/Connection.h"
@@ -137,6 +140,14 @@ TEST_P(Records, PreparedCommandBindsNamedParametersInOrder) {
   EXPECT_EQ(VariantToText(pass.Field("Descrizione")), "Cerniera l'angolare \xE8");
   EXPECT_DOUBLE_EQ(VariantToDouble(pass.Field("Costo")), 12.3456);
   EXPECT_DOUBLE_EQ(VariantToDouble(pass.Field("CostoUnitario")), 1.5);
+  CloseRecordPass(TheZelvoDb());
+  // A price no currency holds overflows, as the variant conversion does, and writes nothing.
+  for (double huge : {1e60, 1e15, -1e300, std::numeric_limits<double>::infinity(), std::nan("")}) {
+    command.SetParameter("COSTO_UN", Variant::R8(huge));
+    EXPECT_EQ(CodeOf([&] { command.Execute(); }), kDispOverflow) << huge;
+  }
+  RecordSource& after = OpenRecordPass(TheZelvoDb(), "SELECT CostoUnitario FROM Accessori WHERE Codice = '301234'");
+  EXPECT_DOUBLE_EQ(VariantToDouble(after.Field("CostoUnitario")), 1.5);
 }
 
 // Every statement of the sample ZELVOMW.XML runs against the sample database with the

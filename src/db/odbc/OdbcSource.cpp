@@ -62,8 +62,13 @@ class OdbcCommand final : public CommandSource {
         if (!isNull) {
           char buffer[64];
           double v = VariantToDouble(values_[i]);
+          // A currency holds ±922 337 203 685 477.5807; beyond that (or no number at all) the
+          // conversion overflows, as the platform's variant conversion says.
+          if (p.type == kAdCurrency && !(v > -922337203685477.5808 && v < 922337203685477.5808))
+            throw DbError(kDispOverflow);
           auto r = p.type == kAdCurrency ? std::to_chars(buffer, buffer + 64, v, std::chars_format::fixed, 4)
                                          : std::to_chars(buffer, buffer + 64, v);
+          if (r.ec != std::errc()) throw DbError(kDispOverflow);
           narrow[i].assign(buffer, r.ptr);
         }
         lengths[i] = isNull ? SQL_NULL_DATA : SQLLEN(narrow[i].size());
