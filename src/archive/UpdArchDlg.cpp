@@ -64,16 +64,11 @@ bool CUpdArchDlg::OnInitDialog() {
 }
 
 void CUpdArchDlg::UpdateData(bool saveAndValidate) {
-  struct Box {
-    int control;
-    int* field;
-  };
-  const Box boxes[] = {{kAccessories, &m_accessories}, {kSheets, &m_sheets}, {kOpenings, &m_openings},
-                       {kPrices, &m_prices}, {kSheetsToKits, &m_sheetsToKits}};
-  for (const Box& b : boxes) {
-    if (saveAndValidate) *b.field = Window().Check(b.control) == 1 ? 1 : 0;
-    else Window().SetCheck(b.control, *b.field);
-  }
+  ExchangeCheck(kAccessories, m_accessories, saveAndValidate);
+  ExchangeCheck(kSheets, m_sheets, saveAndValidate);
+  ExchangeCheck(kOpenings, m_openings, saveAndValidate);
+  ExchangeCheck(kPrices, m_prices, saveAndValidate);
+  ExchangeCheck(kSheetsToKits, m_sheetsToKits, saveAndValidate);
 }
 
 void CUpdArchDlg::OnOK() {

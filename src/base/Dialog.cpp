@@ -36,6 +36,16 @@ void CDialog::KillTimer(unsigned id) {
   if (window_) window_->StopTimer(id);
 }
 
+void CDialog::ExchangeText(int control, std::string& field, bool save) {
+  if (save) field = window_->ControlText(control);
+  else window_->SetControlText(control, field);
+}
+
+void CDialog::ExchangeCheck(int control, int& field, bool save) {
+  if (save) field = window_->Check(control) == 1 ? 1 : 0;
+  else window_->SetCheck(control, field);
+}
+
 void CDialog::OnCommand(int control) {
   if (control == kIdOk) OnOK();
   else if (control == kIdCancel) OnCancel();

@@ -38,6 +38,10 @@ class CDialog : public platform::DialogEvents {
   virtual void OnOK() { EndDialog(kIdOk); }
   virtual void OnCancel() { EndDialog(kIdCancel); }
   platform::DialogWindow& Window() { return *window_; }
+  // Data exchange of one control: the control into the field when saving, else the field into
+  // the control. A check box's field is 1 only for a checked box.
+  void ExchangeText(int control, std::string& field, bool save);
+  void ExchangeCheck(int control, int& field, bool save);
 
  private:
   int templateId_;

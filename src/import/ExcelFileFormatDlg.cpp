@@ -78,13 +78,12 @@ bool CExcelFileFormatDlg::UpdateData(bool saveAndValidate) {
                           {kDescriptionEdit, &m_descrizione, true}, {kPriceUnitEdit, &m_dimPrezzo, true},
                           {kNetPriceEdit, &m_prezzoNetto, true}};
   for (const Field& f : fields) {
+    ExchangeText(f.control, *f.value, saveAndValidate);
     if (!saveAndValidate) {
-      window.SetControlText(f.control, *f.value);
       // The limit holds for what the user types; a longer text from the file still shows.
       if (f.oneLetter) window.SendControlMessage(f.control, platform::kEmLimitText, kColumnChars, 0);
       continue;
     }
-    *f.value = window.ControlText(f.control);
     if (f.oneLetter && f.value->size() > kColumnChars) {
       platform::CurrentUi().ShowMessage(platform::Owner::Active, TooManyCharacters(kColumnChars), "ZelvoMW",
                                         platform::kMbOk | platform::kMbIconExclamation);

@@ -25,19 +25,11 @@ bool CMwConfDlg::OnInitDialog() {
 }
 
 void CMwConfDlg::UpdateData(bool saveAndValidate) {
-  platform::DialogWindow& w = Window();
-  struct Text {
-    int control;
-    std::string* field;
-  };
-  const Text texts[] = {{kInstallEdit, &m_installFolder}, {kCustomerEdit, &m_customerCode},
-                        {kAscEdit, &m_ascFile}, {kXlsEdit, &m_xlsFile}};
-  for (const Text& t : texts) {
-    if (saveAndValidate) *t.field = w.ControlText(t.control);
-    else w.SetControlText(t.control, *t.field);
-  }
-  if (saveAndValidate) m_enabled = w.Check(kEnabledCheck) == 1 ? 1 : 0;
-  else w.SetCheck(kEnabledCheck, m_enabled);
+  ExchangeText(kInstallEdit, m_installFolder, saveAndValidate);
+  ExchangeText(kCustomerEdit, m_customerCode, saveAndValidate);
+  ExchangeText(kAscEdit, m_ascFile, saveAndValidate);
+  ExchangeText(kXlsEdit, m_xlsFile, saveAndValidate);
+  ExchangeCheck(kEnabledCheck, m_enabled, saveAndValidate);
 }
 
 void CMwConfDlg::OnCommand(int control) {

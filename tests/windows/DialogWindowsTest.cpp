@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -130,16 +131,20 @@ void Photo(const char* name, HWND window) {
   header.biBitCount = 24;
   header.biCompression = BI_RGB;
   void* bits = nullptr;
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  HBITMAP bitmap = ::CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = ::SelectObject(memory, bitmap);
+  // Each GDI object is released by its owner, in the reverse order of taking.
+  std::unique_ptr<HDC__, std::function<void(HDC)>> screen(::GetDC(nullptr), [](HDC dc) { ::ReleaseDC(nullptr, dc); });
+  std::unique_ptr<HDC__, decltype(&::DeleteDC)> memory(::CreateCompatibleDC(screen.get()), &::DeleteDC);
+  std::unique_ptr<HBITMAP__, std::function<void(HBITMAP)>> bitmap(
+      ::CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0),
+      [](HBITMAP b) { ::DeleteObject(b); });
+  HGDIOBJ old = ::SelectObject(memory.get(), bitmap.get());
   // The frame and caption drawn afresh, as the screen shows them.
   ::RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   ::SendMessageA(window, WM_NCACTIVATE, TRUE, 0);
-  HDC own = ::GetWindowDC(window);
-  ::BitBlt(memory, 0, 0, width, height, own, 0, 0, SRCCOPY);
-  ::ReleaseDC(window, own);
+  {
+    std::unique_ptr<HDC__, std::function<void(HDC)>> own(::GetWindowDC(window), [window](HDC dc) { ::ReleaseDC(window, dc); });
+    ::BitBlt(memory.get(), 0, 0, width, height, own.get(), 0, 0, SRCCOPY);
+  }
   ::GdiFlush();
   DWORD rowBytes = DWORD((width * 3 + 3) & ~3);
   header.biSizeImage = rowBytes * DWORD(height);
@@ -151,10 +156,7 @@ void Photo(const char* name, HWND window) {
   bytes.append(reinterpret_cast<const char*>(&header), sizeof header);
   bytes.append(static_cast<const char*>(bits), header.biSizeImage);
   test::WriteFile(std::string(dir) + "\\" + name + ".bmp", bytes);
-  ::SelectObject(memory, old);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
+  ::SelectObject(memory.get(), old);
 }
 
 class DialogWindows : public test::CleanMachine {
