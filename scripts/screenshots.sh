@@ -58,7 +58,7 @@ trap 'WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/
 wineserver -k 2>/dev/null || true
 (cd "$bin" && ZMW_PHOTO_DIR="Z:${pictures//\//\\}" wine explorer /desktop=zelvo,800x600 windows_tests.exe \
    "--gtest_output=xml:Z:${pictures//\//\\}\\result.xml" >/dev/null 2>&1)
-for _ in $(seq 600); do [ -f "$pictures/result.xml" ] && break; sleep 0.1; done
+for _ in $(seq 1200); do [ -f "$pictures/result.xml" ] && break; sleep 0.1; done
 grep -q 'failures="0"' "$pictures/result.xml" 2>/dev/null ||
   { echo "screenshots: the window test failed" >&2; cat "$pictures/result.xml" >&2 2>/dev/null; exit 1; }
 for name in 1000-configurazione 1009-aggiornamento-archivi 1017-formato-excel sfoglia-cartella 1003-progresso; do
