@@ -4,11 +4,18 @@
 # two positions) and runs the link's main job on it: the MaicoWin calculation of the job,
 # through a separate MaicoWin process, into the job's accessory list.
 #   ZELVOMW_PREFIX  where the demo prefix goes (default: build/demo-prefix)
+# With --windows the same demo runs through the product: the i686 zelvomw.exe and ZelvoMW.DLL
+# under Wine's 32-bit side, the stand-in MaicoWin as a Windows program, in the Wine prefix
+# build/demo-prefix-win32; it ends by comparing MaicoWin's request, the job's accessory list and
+# the order file with the Linux demo's in build/demo-prefix, byte for byte.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
 bash scripts/setup.sh
+if [ "${1:-}" = --windows ]; then
+  exec bash scripts/demo-windows.sh
+fi
 cmake -S . -B build/linux -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/linux -j "$(nproc)" --target zelvomw_cmd zelvomw maicowin_sim
 

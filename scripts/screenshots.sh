@@ -10,17 +10,20 @@
 #   docs/screens/sfoglia-cartella.png            the folder browser, a folder chosen by path
 #   docs/screens/1003-progresso.png              the progress of the accessory list, two steps of four
 # The configuration road is the Windows window test's (tests/windows): it stops at each window
-# and waits while the screen is grabbed. Needs the x86-64 Windows build (build/win64).
+# and waits while the screen is grabbed. Everything runs as the product does: the i686 DLL and
+# programs of build/win32-tests, under Wine's 32-bit side in a 32-bit prefix.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-bin="$root/build/win64/bin"
-[ -x "$bin/zelvomw.exe" ] && [ -x "$bin/windows_tests.exe" ] || { echo "screenshots: build build/win64 first" >&2; exit 1; }
+bin="$root/build/win32-tests/bin"
+[ -x "$bin/zelvomw.exe" ] && [ -x "$bin/windows_tests.exe" ] || { echo "screenshots: build build/win32-tests first (scripts/test.sh)" >&2; exit 1; }
 out="$root/docs/screens"
 mkdir -p "$out"
 
 prefix=$(mktemp -d /tmp/zelvomw-screens-XXXXXX)
-export WINEPREFIX="$prefix" WINEDEBUG=-all
+export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all
+wine() { /usr/lib/wine/wine "$@"; }
+wineserver() { /usr/lib/wine/wineserver "$@"; }
 c="$prefix/drive_c"
 display=":$((90 + RANDOM % 9))"
 Xvfb "$display" -screen 0 800x600x24 >/dev/null 2>&1 &

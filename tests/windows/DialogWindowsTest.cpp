@@ -28,19 +28,21 @@ namespace zmw {
 namespace {
 
 // Every visible top-level dialog window of this process.
+// Enumeration callbacks are __stdcall on 32-bit Windows: a lambda converts only to a cdecl
+// pointer there, so they are plain functions.
+BOOL CALLBACK AddOwnDialog(HWND window, LPARAM list) {
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  char cls[32] = {};
+  ::GetClassNameA(window, cls, sizeof cls);
+  if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) && std::string(cls) == "#32770")
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+  return TRUE;
+}
+
 std::vector<HWND> OwnDialogs() {
   std::vector<HWND> found;
-  ::EnumWindows(
-      [](HWND window, LPARAM list) -> BOOL {
-        DWORD process = 0;
-        ::GetWindowThreadProcessId(window, &process);
-        char cls[32] = {};
-        ::GetClassNameA(window, cls, sizeof cls);
-        if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) && std::string(cls) == "#32770")
-          reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  ::EnumWindows(AddOwnDialog, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
@@ -98,14 +100,12 @@ class Person {
   // Every text the window shows, its controls' included.
   std::string AllTexts(HWND window) {
     std::string all = TextOf(window);
-    ::EnumChildWindows(
-        window,
-        [](HWND child, LPARAM texts) -> BOOL {
-          *reinterpret_cast<std::string*>(texts) += "\n" + TextOf(child);
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&all));
+    ::EnumChildWindows(window, AddChildText, reinterpret_cast<LPARAM>(&all));
     return all;
+  }
+  static BOOL CALLBACK AddChildText(HWND child, LPARAM texts) {
+    *reinterpret_cast<std::string*>(texts) += "\n" + TextOf(child);
+    return TRUE;
   }
   void CloseEverything() {
     for (HWND w : OwnDialogs()) ::PostMessageA(w, WM_CLOSE, 0, 0);
