@@ -65,21 +65,30 @@ sqlite3 "$c/ZELVO/DB/ZELVO.DB" < samples/db/sqlite/schema.sql
 sqlite3 "$c/ZELVO/DB/ZELVO.DB" < samples/db/seed.sql
 ZELVOMW_PREFIX="$WINEPREFIX" "$linux_bin/zelvomw" job make 'C:\ZELVO\JOBS\DEMO.MW' < samples/zelvo/JOBS/DEMO.jsonl
 mkdir -p "$c/MAICO"
+cp samples/maico/LISTINO.XLS samples/maico/LISTINO.XLSX "$c/MAICO/"
 cp samples/maico/ARTICOLI_A.ASC "$c/MAICO/ARTICOLI.ASC"
 
 export ZELVOMW_UI=batch ZELVOMW_UI_LOG='C:\ZELVO\ui.log'
+# The demo's window maker is Italian, as the Linux demo's default locale is. The order file's
+# dates are cut from the date text by position, so they follow the user's locale: under
+# Wine's default (English, mm/dd/yyyy) Christmas 2008 would reach Maico as 20082512.
+export ZELVOMW_LOCALE=it-IT
 zelvomw() { (cd "$c/ZELVOMW" && $wine zelvomw.exe "$@") | tr -d '\r'; }
 expect_result() {
-  local want=$1 got
+  local want=$1 got out
   shift
-  got=$(zelvomw "$@" | tee /dev/stderr | tail -n 1)
+  out=$(zelvomw "$@")
+  printf '%s\n' "$out"
+  got=$(tail -n 1 <<<"$out")
   [ "$got" = "$want" ] || { echo "demo --windows: zelvomw.exe $* returned '$got', expected $want" >&2; exit 1; }
 }
 
 echo "== zelvomw.exe ControllaInstallazioneMW"
 expect_result 1 ControllaInstallazioneMW
-echo "== zelvomw.exe LanciaConfiguratoreMW (the ASC file picked, \"Chiudi\")"
-ZELVOMW_UI_SCRIPT='pick C:\MAICO\ARTICOLI.ASC; click 1' expect_result 1 LanciaConfiguratoreMW
+echo "== zelvomw.exe LanciaConfiguratoreMW (as in the Linux demo: the Excel list typed in, the ASC file"
+echo "   picked, \"Chiudi\")"
+ZELVOMW_UI_SCRIPT='set 1025 C:\MAICO\LISTINO.XLS; click 1026; pick C:\MAICO\ARTICOLI.ASC; click 1' \
+  expect_result 1 LanciaConfiguratoreMW
 echo "== zelvomw.exe doctor"
 zelvomw doctor || true
 echo "== zelvomw.exe LanciaCalcoloMW C:\\ZELVO\\JOBS\\DEMO.MW"

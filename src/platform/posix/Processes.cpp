@@ -25,6 +25,11 @@ bool IsWineLoader(const std::string& path) {
   return name == "wine" || name == "wine64" || name == "wine-preloader" || name == "wine64-preloader";
 }
 
+// Where the kernel runs no 32-bit code, binfmt_misc hands such programs to qemu-user, and /proc
+// shows qemu as the program: the program it runs is its first argument (the full path that
+// binfmt_misc gives it), and the program's own command line follows.
+bool IsUserModeEmulator(const std::string& path) { return fs::path(path).filename().string().starts_with("qemu-"); }
+
 std::string ReadProcFile(const std::string& pid, const char* name) {
   std::ifstream in("/proc/" + pid + "/" + name, std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -65,7 +70,7 @@ bool IsWindowsPathText(const std::string& text) {
 std::string WineProgramFile(const std::string& pid) {
   std::string program;
   for (const std::string& arg : NulSeparated(ReadProcFile(pid, "cmdline")))
-    if (!arg.empty() && !IsWineLoader(arg)) {
+    if (!arg.empty() && !IsWineLoader(arg) && !IsUserModeEmulator(arg)) {
       program = arg;
       break;
     }
@@ -81,15 +86,27 @@ std::string WineProgramFile(const std::string& pid) {
   return posix::WindowsPathOf(file, true).substr(0, 259);
 }
 
-// The program file of a process in Windows form, or empty when it is no process of this
-// machine (or cannot be looked at).
-std::string ProgramFile(const std::string& pid, const fs::path& prefix) {
+// The POSIX file of the program a process runs (an emulator's program, not the emulator), or
+// empty when it cannot be looked at.
+std::string ExecutableOf(const std::string& pid) {
   std::error_code ec;
   fs::path exe = fs::read_symlink("/proc/" + pid + "/exe", ec);
   if (ec) return "";
   std::string target = exe.string();
   const std::string deleted = " (deleted)";
   if (target.size() > deleted.size() && target.ends_with(deleted)) target.resize(target.size() - deleted.size());
+  if (IsUserModeEmulator(target)) {
+    std::vector<std::string> args = NulSeparated(ReadProcFile(pid, "cmdline"));
+    return args.size() >= 2 ? args[1] : "";
+  }
+  return target;
+}
+
+// The program file of a process in Windows form, or empty when it is no process of this
+// machine (or cannot be looked at).
+std::string ProgramFile(const std::string& pid, const fs::path& prefix) {
+  std::string target = ExecutableOf(pid);
+  if (target.empty()) return "";
   if (IsWineLoader(target)) {
     if (Canonical(posix::WinePrefixOf(std::stoi(pid))) != prefix) return "";
     return WineProgramFile(pid);
@@ -122,9 +139,7 @@ fs::path WinePrefixOf(int pid) {
 bool WineRunsInPrefix() {
   fs::path prefix = Canonical(PrefixRoot());
   for (const std::string& pid : ProcessIds()) {
-    std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/" + pid + "/exe", ec);
-    if (ec || !IsWineLoader(exe.string())) continue;
+    if (!IsWineLoader(ExecutableOf(pid))) continue;
     if (Canonical(WinePrefixOf(std::stoi(pid))) == prefix && !WineProgramFile(pid).empty()) return true;
   }
   return false;
