@@ -10,7 +10,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev libpugixml-dev libfreexl-dev libzip-dev libexpat1-dev libxlsxwriter-dev
   python3-openpyxl python3-xlwt
   unixodbc-dev odbcinst libsqliteodbc sqlite3
-  mariadb-server mariadb-client odbc-mariadb
+  mariadb-server mariadb-client odbc-mariadb:amd64
   unzip dpkg-dev binutils-mingw-w64-x86-64
   x11-apps imagemagick xdotool
   libncurses-dev libvterm-dev
@@ -72,7 +72,7 @@ fi
 # 64-bit ones (Multi-Arch packages must match; apt may move amd64 ones to match them).
 dpkg --print-foreign-architectures | grep -qx i386 || { $sudo_cmd dpkg --add-architecture i386; $sudo_cmd apt-get update -qq; }
 wine_version=$(dpkg-query -W -f='${Version}' wine64)
-i386_packages=(wine32:i386="$wine_version" libwine:i386="$wine_version" libodbc2:i386 libsqliteodbc:i386 odbc-mariadb:i386)
+i386_packages=(wine32:i386="$wine_version" libwine:i386="$wine_version" libodbc2:i386 libsqliteodbc:i386 libmariadb3:i386)
 i386_missing=()
 for p in "${i386_packages[@]}"; do
   name=${p%%=*}
@@ -87,5 +87,21 @@ if [ ${#i386_missing[@]} -gt 0 ]; then
   echo "setup: installing ${i386_missing[*]}"
   $sudo_cmd apt-get update -qq
   apt_install "${i386_missing[@]}" || echo "setup: the i386 packages could not be installed"
+fi
+# The MariaDB driver's package is not Multi-Arch: its i386 build would replace the amd64 one
+# that the Linux build needs. Its one file goes beside the i386 SQLite driver instead, where
+# the i386 driver manager looks for the relative name that odbcinst.ini gives.
+maodbc32=/usr/lib/i386-linux-gnu/odbc/libmaodbc.so
+if [ ! -f "$maodbc32" ]; then
+  echo "setup: the i386 MariaDB ODBC driver, beside the amd64 one"
+  unpack=$(mktemp -d)
+  if (cd "$unpack" && apt-get download odbc-mariadb:i386 >/dev/null 2>&1) &&
+     dpkg-deb -x "$unpack"/odbc-mariadb_*_i386.deb "$unpack/root" &&
+     [ -f "$unpack/root$maodbc32" ]; then
+    $sudo_cmd install -D -m 644 "$unpack/root$maodbc32" "$maodbc32"
+  else
+    echo "setup: the i386 MariaDB ODBC driver could not be had"
+  fi
+  rm -rf "$unpack"
 fi
 echo "setup: Wine's 32-bit side present"
