@@ -17,7 +17,7 @@ jobs=$(nproc)
 
 bash scripts/setup.sh
 
-step() { printf '\n=== %s\n' "$*"; }
+step() { printf '\n=== %s (at %d s)\n' "$*" "$SECONDS"; }
 summaries=()
 failed=0
 # Runs CTest in a build folder, its output kept for the summary line.
@@ -130,6 +130,16 @@ if [ "$win32_ran" = 1 ]; then
   # reaches its calculation window; each test sets up its own Wine prefix.
   xvfb-run -a env ZELVOMW_TEST_WINDOWS_SIM="$root/build/win32-tests/bin/maicowin-sim.exe" \
     build/linux/bin/tools_tests --gtest_filter='WineMaicoWin.*' || { failed=1; summaries+=("wine-maicowin: failed"); }
+
+  step "Kill and server-death tests through the product: zelvomw.exe and ZelvoMW.DLL (i686) under Wine"
+  # The same cases as the Linux run's, each run of the operation the product's own.
+  rm -rf "$root/build/win32-tests/results-faults"
+  xvfb-run -a env ZELVOMW_TEST_WINDOWS_COMMAND="$root/build/win32-tests/bin/zelvomw.exe" \
+    build/linux/bin/tools_tests --gtest_filter='KilledRuns.*:Operations/ServerGone.*' \
+    --gtest_output="xml:$root/build/win32-tests/results-faults/tools_tests.xml" || true
+  line=$(python3 scripts/test-summary.py gtest win32-faults build/win32-tests/results-faults tools_tests "$mode") || failed=1
+  summaries+=("$line")
+  echo "$line"
 
   step "The demo through the product DLL under Wine, compared with the Linux demo"
   bash scripts/demo.sh >build/demo-linux.log 2>&1 || { cat build/demo-linux.log; failed=1; }

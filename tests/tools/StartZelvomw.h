@@ -32,8 +32,45 @@ inline CommandOutcome RunZelvomw(const std::string& arguments, const std::string
   return o;
 }
 
-// In a child: becomes zelvomw with those arguments.
+// The product's own command host, the i686 zelvomw.exe with ZelvoMW.DLL beside it, when
+// ZELVOMW_TEST_WINDOWS_COMMAND names it: the runs that StartZelvomw makes then go through it
+// under Wine's 32-bit side, in the test's prefix; empty for the Linux command.
+inline std::string WindowsCommand() {
+  const char* named = std::getenv("ZELVOMW_TEST_WINDOWS_COMMAND");
+  return named ? named : "";
+}
+
+// Wine's 32-bit side for the test's prefix (ZELVOMW_PREFIX), which is made a Wine prefix the
+// first time; the shell commands with WINEPREFIX and WINEARCH exported to each of them.
+inline int WineInPrefix(const std::string& command) {
+  const char* prefix = std::getenv("ZELVOMW_PREFIX");
+  if (!prefix) return -1;
+  return std::system(
+      ("export WINEPREFIX='" + std::string(prefix) + "' WINEARCH=win32 WINEDEBUG=-all; " + command).c_str());
+}
+// The prefix made ready before a test's first run, so that no run of the test waits for it.
+// Wine gives a prefix it makes drive Z: for the whole file system, but this one has its drives
+// already: Z: is added, so that zelvomw.exe finds the DLL beside it in the build tree.
+inline bool PrepareWinePrefix() {
+  return WineInPrefix("sh -c '[ -e \"$WINEPREFIX/dosdevices/z:\" ] || ln -s / \"$WINEPREFIX/dosdevices/z:\"' && "
+                      "/usr/lib/wine/wine wineboot -i >/dev/null 2>&1 && /usr/lib/wine/wineserver -w") == 0;
+}
+// Whatever Wine still runs for the test's prefix ends with its server.
+inline void EndWinePrefix() { (void)WineInPrefix("/usr/lib/wine/wineserver -k 2>/dev/null"); }
+
+// In a child: becomes zelvomw with those arguments (zelvomw.exe under Wine, see above).
 [[noreturn]] inline void ExecZelvomw(const std::vector<std::string>& args) {
+  if (std::string windows = WindowsCommand(); !windows.empty()) {
+    if (const char* prefix = std::getenv("ZELVOMW_PREFIX")) ::setenv("WINEPREFIX", prefix, 1);
+    ::setenv("WINEARCH", "win32", 1);
+    ::setenv("WINEDEBUG", "-all", 1);
+    static const char wine[] = "/usr/lib/wine/wine";
+    std::vector<char*> argv{const_cast<char*>(wine), windows.data()};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(wine, argv.data());
+    ::_exit(127);
+  }
   std::vector<char*> argv{const_cast<char*>(ZMW_COMMAND)};
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);

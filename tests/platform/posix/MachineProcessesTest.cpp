@@ -35,10 +35,13 @@ class Process {
       ::execv(program.c_str(), args.data());
       ::_exit(127);
     }
+    // The exec names its new program before it lays out the new command line: both must be
+    // there before anyone looks.
     std::error_code ec;
     fs::path expected = fs::canonical(program, ec);
+    std::string proc = "/proc/" + std::to_string(pid_);
     for (int i = 0; i < 500; ++i) {
-      if (fs::read_symlink("/proc/" + std::to_string(pid_) + "/exe", ec) == expected) break;
+      if (fs::read_symlink(proc + "/exe", ec) == expected && test::ReadHostFile(proc + "/cmdline").size() > 0) break;
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
   }
