@@ -21,12 +21,14 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 
+sudo_cmd=""
+[ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+apt_install() { DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
+
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
-  sudo_cmd=""
-  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
   $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt_install "${missing[@]}"
 fi
 echo "setup: all packages present"
 
@@ -36,9 +38,6 @@ echo "setup: all packages present"
 # most of it: a Wine process then takes minutes to start. The backports' qemu 10 does not.
 # Nothing here fails the script: scripts/test.sh says loudly what could not run.
 . scripts/i386.sh
-sudo_cmd=""
-[ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-apt_install() { DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
 if ! i386_runs; then
   qemu=/usr/bin/qemu-i386
   qemu_major=$("$qemu" --version 2>/dev/null | sed -n 's/^qemu-i386 version \([0-9]*\).*/\1/p')
@@ -50,8 +49,7 @@ if ! i386_runs; then
         $sudo_cmd tee "$backports" >/dev/null
     fi
     $sudo_cmd apt-get update -qq || true
-    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends \
-      -t bookworm-backports qemu-user >/dev/null || echo "setup: qemu-user from bookworm-backports could not be installed"
+    apt_install -t bookworm-backports qemu-user || echo "setup: qemu-user from bookworm-backports could not be installed"
   fi
   [ -d /proc/sys/fs/binfmt_misc ] && [ -f /proc/sys/fs/binfmt_misc/register ] ||
     $sudo_cmd mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2>/dev/null || true
