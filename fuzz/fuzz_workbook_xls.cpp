@@ -1,9 +1,7 @@
 // .xls workbooks as our reader meets them, in two shapes chosen by the first byte: a compound
-// file whose workbook stream is the input, or the input as a file of its own. Every sheet is
-// read and every cell converted to text: nothing may crash, and what is no workbook is a
-// DbError. FreeXL runs in a child process of the reader, so a file that brings FreeXL down
-// must come back here as a damaged workbook. That child costs a fork for each input: this
-// target runs far slower than the others.
+// file whose workbook stream is the input, or the input as a file of its own (a compound file
+// to libgsf, or a bare BIFF stream). Every sheet is read and every cell converted to text:
+// nothing may crash, and what is no workbook is a DbError.
 #include <cstdint>
 #include <string>
 

@@ -7,8 +7,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 mingw-w64-tools
   wine wine64 xvfb xauth
-  nlohmann-json3-dev libcli11-dev libpugixml-dev libfreexl-dev libzip-dev libexpat1-dev libxlsxwriter-dev
-  python3-openpyxl python3-xlwt
+  nlohmann-json3-dev libcli11-dev libpugixml-dev libgsf-1-dev libzip-dev libexpat1-dev libxlsxwriter-dev
+  python3-openpyxl python3-xlwt python3-xlrd
   unixodbc-dev odbcinst libsqliteodbc sqlite3
   mariadb-server mariadb-client odbc-mariadb:amd64
   unzip dpkg-dev binutils-mingw-w64-x86-64

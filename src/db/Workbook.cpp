@@ -37,6 +37,10 @@ WorkbookKind SniffWorkbook(const std::string& path) {
   static const unsigned char kCompound[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
   if (got == 8 && std::memcmp(head, kCompound, 8) == 0) return WorkbookKind::CompoundFile;
   if (got >= 4 && head[0] == 'P' && head[1] == 'K' && head[2] == 3 && head[3] == 4) return WorkbookKind::ZipPackage;
+  // A BOF record of BIFF2, 3, 4 or 5/8, whose length is that of a BOF.
+  if (got >= 4 && head[0] == 0x09 && (head[1] == 0x00 || head[1] == 0x02 || head[1] == 0x04 || head[1] == 0x08) &&
+      head[3] == 0 && head[2] >= 4 && head[2] <= 20)
+    return WorkbookKind::BiffStream;
   return WorkbookKind::Other;
 }
 
@@ -95,6 +99,9 @@ std::uint32_t SheetData::AddText(std::string text) {
 
 void SheetData::Put(std::uint32_t row, std::uint32_t column, const SheetCell& value) {
   if (row >= kSheetMaxRows || column >= kSheetMaxColumns) return;
+  // An empty text shows nothing: both readers make it an empty cell, whether a formula gave it
+  // or the file stores it.
+  if (value.kind == SheetCell::Text && value.text < texts.size() && texts[value.text].empty()) return;
   if (rows_.size() <= row) rows_.resize(std::size_t(row) + 1);
   SheetCell cell = value;
   cell.column = static_cast<std::uint16_t>(column);

@@ -14,7 +14,8 @@ namespace zmw {
 
 // What a workbook file is by its first bytes, whatever its name says. An .xls (BIFF8) is an OLE
 // compound file, and so is an .xlsx that a password protects; a plain .xlsx is a ZIP package.
-enum class WorkbookKind { Unreadable, CompoundFile, ZipPackage, Other };
+// The sheets of Excel 2 to 4 are a bare stream of BIFF records, starting with their BOF.
+enum class WorkbookKind { Unreadable, CompoundFile, ZipPackage, BiffStream, Other };
 WorkbookKind SniffWorkbook(const std::string& path);
 
 // The "Data Source" of the connection text: the workbook's path.

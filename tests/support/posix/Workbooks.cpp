@@ -2,7 +2,7 @@
 
 namespace zmw::test {
 
-// FreeXL, libzip and expat are part of the build.
+// libgsf, libzip and expat are part of the build.
 WorkbookProvider WorkbookProviderHere() { return WorkbookProvider::Ours; }
 std::string WhyNoWorkbookProvider() { return ""; }
 

@@ -1,5 +1,7 @@
-// Our workbook readers, where the platform has no Excel provider: BIFF8 .xls through FreeXL,
-// Office Open XML .xlsx through libzip and expat. The file's content picks the reader.
+// Our workbook readers, where the platform has no Excel provider: the binary formats (.xls of
+// Excel 97-2003 and Excel 5/95, and the single sheets of Excel 2 to 4) from their compound file
+// through libgsf, Office Open XML .xlsx through libzip and expat. The file's content picks the
+// reader.
 #pragma once
 #include <memory>
 #include <string>
@@ -28,6 +30,15 @@ std::unique_ptr<WorkbookReader> OpenWorkbookFile(const std::string& path);
 // errors give.
 std::unique_ptr<WorkbookReader> OpenXlsWorkbook(const std::string& nativePath, const std::string& shown);
 std::unique_ptr<WorkbookReader> OpenXlsxWorkbook(const std::string& nativePath, const std::string& shown);
+
+// What both readers decide alike. A number format shows a date or a time when its first section
+// holds a day, month, year, hour or second placeholder outside quoted text, escaped characters
+// and brackets other than elapsed time; the built-in formats are dates by their numbers.
+bool IsDateFormatCode(const std::string& code);
+bool IsBuiltInDateFormat(int id);
+// A number as the platform's provider gives it: a date where its style shows a date and the day
+// is one the platform can hold (beyond them the spreadsheet shows ####: a number).
+SheetCell NumberCell(double number, bool dateStyle, bool system1904);
 
 // The errors the readers share.
 [[noreturn]] void ThrowDamagedWorkbook(const std::string& shown, const std::string& detail);

@@ -4,6 +4,7 @@
 #include "db/providers/posix/WorkbookReader.h"
 #include "db/providers/posix/WorkbookSource.h"
 #include "platform/Files.h"
+#include "platform/Text.h"
 
 namespace zmw {
 
@@ -20,13 +21,62 @@ void ThrowNoSuchSheet(const std::string& shown, const std::string& sheet) {
   throw DbError(kDbNoTable, "[ZelvoMW][Workbook] The workbook '" + shown + "' has no sheet '" + sheet + "'.");
 }
 
+bool IsDateFormatCode(const std::string& code) {
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    char c = code[i];
+    switch (c) {
+      case '"': {
+        std::size_t close = code.find('"', i + 1);
+        if (close == std::string::npos) return false;
+        i = close;
+        break;
+      }
+      case '\\':
+      case '_':
+      case '*': ++i; break;
+      case '[': {
+        std::size_t close = code.find(']', i + 1);
+        if (close == std::string::npos) return false;
+        std::string inside = platform::AsciiUpper(code.substr(i + 1, close - i - 1));
+        // [h], [mm], [ss]: elapsed time.
+        if (!inside.empty() && inside.find_first_not_of("HMS") == std::string::npos) return true;
+        i = close;
+        break;
+      }
+      case ';': return false;  // the first section is the one for positive numbers and dates
+      case 'd': case 'D': case 'm': case 'M': case 'y': case 'Y':
+      case 'h': case 'H': case 's': case 'S': return true;
+      default: break;
+    }
+  }
+  return false;
+}
+
+bool IsBuiltInDateFormat(int id) {
+  return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58);
+}
+
+
+SheetCell NumberCell(double number, bool dateStyle, bool system1904) {
+  SheetCell cell;
+  cell.number = number;
+  if (!dateStyle) return cell;
+  double serial = DateFromSheetSerial(number, system1904);
+  if (serial > -657435.0 && serial < 2958466.0) {
+    cell.kind = SheetCell::Date;
+    cell.number = serial;
+  }
+  return cell;
+}
+
 std::unique_ptr<WorkbookReader> OpenWorkbookFile(const std::string& path) {
   if (path.empty()) throw DbError(kEFail, "[ZelvoMW][Workbook] The connection text names no workbook (Data Source).");
   std::string native = platform::NativePath(path).string();
   switch (SniffWorkbook(path)) {
     case WorkbookKind::Unreadable:
       throw DbError(kEFail, "[ZelvoMW][Workbook] The workbook '" + path + "' cannot be found or opened.");
-    case WorkbookKind::CompoundFile: return OpenXlsWorkbook(native, path);
+    case WorkbookKind::CompoundFile:
+    case WorkbookKind::BiffStream: return OpenXlsWorkbook(native, path);
     case WorkbookKind::ZipPackage: return OpenXlsxWorkbook(native, path);
     case WorkbookKind::Other: break;
   }

@@ -60,43 +60,6 @@ std::string DecodeEscapes(const std::string& utf8) {
 
 std::string SheetText(const std::string& utf8) { return platform::Utf8ToCp1252(DecodeEscapes(utf8)); }
 
-// A number format shows a date or a time when it holds a day, month, year, hour or second
-// placeholder outside quoted text, escaped characters and bracketed colours or conditions.
-bool IsDateFormatCode(const std::string& code) {
-  for (std::size_t i = 0; i < code.size(); ++i) {
-    char c = code[i];
-    switch (c) {
-      case '"': {
-        std::size_t close = code.find('"', i + 1);
-        if (close == std::string::npos) return false;
-        i = close;
-        break;
-      }
-      case '\\':
-      case '_':
-      case '*': ++i; break;
-      case '[': {
-        std::size_t close = code.find(']', i + 1);
-        if (close == std::string::npos) return false;
-        std::string inside = platform::AsciiUpper(code.substr(i + 1, close - i - 1));
-        // [h], [mm], [ss]: elapsed time.
-        if (!inside.empty() && inside.find_first_not_of("HMS") == std::string::npos) return true;
-        i = close;
-        break;
-      }
-      case ';': return false;  // the first section is the one for positive numbers and dates
-      case 'd': case 'D': case 'm': case 'M': case 'y': case 'Y':
-      case 'h': case 'H': case 's': case 'S': return true;
-      default: break;
-    }
-  }
-  return false;
-}
-
-bool IsBuiltInDateFormat(int id) {
-  return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58);
-}
-
 // "B12" as a column (from 0) and a row (from 0); false when the text is no cell reference.
 bool ParseCellReference(const char* text, std::uint32_t& column, std::uint32_t& row) {
   std::uint32_t letters = 0, col = 0;
@@ -380,10 +343,8 @@ class SheetHandler final : public XmlHandler {
         auto r = std::from_chars(begin, value_.data() + value_.size(), number);
         if (r.ec != std::errc() || r.ptr != value_.data() + value_.size()) Damaged("number");
         bool isDate = style_ >= 0 && std::size_t(style_) < dateStyles_.size() && dateStyles_[std::size_t(style_)];
-        double serial = isDate ? DateFromSheetSerial(number, date1904_) : 0;
-        // A number too large for any date stays a number, as the spreadsheet shows it as ####.
-        if (isDate && serial > -657435.0 && serial < 2958466.0) Put(SheetCell::Date, serial);
-        else Put(SheetCell::Number, number);
+        SheetCell cell = NumberCell(number, isDate, date1904_);
+        Put(cell.kind, cell.number);
         return;
       }
       default:  // an error value (#DIV/0!, #N/A) or a type no spreadsheet writes: no value
