@@ -14,7 +14,7 @@ inline const std::string& WorkFile(const char* kind) {
   struct Name {
     std::string path;
     pid_t owner = ::getpid();
-    // A child that a reader forks leaves the file to the process that made it.
+    // A child process leaves the file to the process that made it.
     ~Name() {
       if (::getpid() == owner) ::unlink(path.c_str());
     }

@@ -15,6 +15,7 @@ python3-openpyxl. The files are committed; run this again only to change them.
 import datetime
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -230,6 +231,52 @@ def with_openpyxl(target):
     book.save(os.path.join(HERE, target))
 
 
+def record(rid, body):
+    return struct.pack('<HH', rid, len(body)) + body
+
+
+def biff_sheet(target, version):
+    """An Excel 4 (or Excel 2) sheet file, which no writer here makes any more: built record by
+    record in Excel's layout, and read by xlrd like any other."""
+    out = b''
+    def cell(row, col, xf=0):
+        if version == 2:
+            return struct.pack('<HHBBB', row, col, xf, 0, 0)
+        return struct.pack('<HHH', row, col, xf)
+    if version == 4:
+        out += record(0x0409, struct.pack('<HHH', 0, 0x10, 0))
+        out += record(0x0042, struct.pack('<H', 1252))
+        for code in [b'General', b'0.00', b'dd/mm/yyyy', b'hh:mm']:
+            out += record(0x041E, struct.pack('<HB', 0, len(code)) + code)
+        for fmt in [0, 1, 2, 3]:
+            out += record(0x0443, struct.pack('<BBHBBHI', 0, fmt, 0, 0, 0, 0, 0))
+        text = lambda row, col, t: record(0x0204, cell(row, col) + struct.pack('<H', len(t)) + t)
+        number = lambda row, col, v, xf=0: record(0x0203, cell(row, col, xf) + struct.pack('<d', v))
+        boolean = lambda row, col, v: record(0x0205, cell(row, col) + struct.pack('<BB', v, 0))
+        formula = lambda row, col, result: record(0x0406, cell(row, col) + result + struct.pack('<HH', 0, 0))
+        string = lambda t: record(0x0207, struct.pack('<H', len(t)) + t)
+    else:
+        out += record(0x0009, struct.pack('<HH', 2, 0x10))
+        out += record(0x0042, struct.pack('<H', 1252))
+        text = lambda row, col, t: record(0x0004, cell(row, col) + struct.pack('<B', len(t)) + t)
+        number = lambda row, col, v, xf=0: record(0x0003, cell(row, col) + struct.pack('<d', v))
+        boolean = lambda row, col, v: record(0x0005, cell(row, col) + struct.pack('<BB', v, 0))
+        formula = lambda row, col, result: record(0x0006, cell(row, col) + result + struct.pack('<BB', 0, 0))
+        string = lambda t: record(0x0007, struct.pack('<B', len(t)) + t)
+    out += text(0, 0, b'Codice') + text(0, 1, b'Descrizione') + text(0, 2, b'Netto') + text(0, 3, b'Data')
+    for i in range(1, 21):
+        out += number(i, 0, 301200 + i) + text(i, 1, ('Cerniera n. %d città' % i).encode('cp1252'))
+        out += formula(i, 2, struct.pack('<d', i * 1.25))
+        if version == 4:
+            out += number(i, 3, 39807 + i, xf=2)
+            out += record(0x027E, cell(i, 4) + struct.pack('<I', ((i * 125) << 2) | 3))  # RK: hundredths
+    out += formula(21, 1, b'\x00' * 6 + b'\xff\xff') + string(b'Testo di formula')
+    out += formula(21, 2, b'\x01\x00\x01' + b'\x00' * 3 + b'\xff\xff') + boolean(21, 3, 0)
+    out += record(0x000A, b'')
+    with open(os.path.join(HERE, target), 'wb') as f:
+        f.write(out)
+
+
 def main():
     work = tempfile.mkdtemp()
     try:
@@ -263,6 +310,8 @@ def main():
         assert data.count(name) == 1
         with open(os.path.join(HERE, 'lo-excel97-capitals.xls'), 'wb') as f:
             f.write(data.replace(name, 'WORKBOOK'.encode('utf-16-le')))
+        biff_sheet('excel4.xls', 4)
+        biff_sheet('excel2.xls', 2)
         with_xlwt('xlwt.xls')
         with_xlsxwriter('xlsxwriter.xlsx')
         with_openpyxl('openpyxl.xlsx')

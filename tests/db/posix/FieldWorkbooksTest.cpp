@@ -12,6 +12,7 @@
 #include "db/DbError.h"
 #include "db/Variant.h"
 #include "db/providers/posix/WorkbookReader.h"
+#include "../../../fuzz/WorkbookInputs.h"
 #include "support/TestEnv.h"
 
 namespace zmw {
@@ -139,7 +140,7 @@ TEST_P(FieldWorkbook, ReadsAsTheIndependentReaderDoes) {
 
 INSTANTIATE_TEST_SUITE_P(Files, FieldWorkbook,
                          ::testing::Values("lo-excel97.xls", "lo-excel97-1904.xls", "lo-excel97-capitals.xls",
-                                           "gnumeric-biff8.xls", "gnumeric-biff7.xls", "xlwt.xls",
+                                           "gnumeric-biff8.xls", "gnumeric-biff7.xls", "xlwt.xls", "excel4.xls", "excel2.xls",
                                            "lo-excel2007.xlsx", "lo-excel2007-1904.xlsx", "lo-ooxml.xlsx",
                                            "gnumeric.xlsx", "xlsxwriter.xlsx", "openpyxl.xlsx"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
@@ -148,6 +149,71 @@ INSTANTIATE_TEST_SUITE_P(Files, FieldWorkbook,
                              if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                            return name;
                          });
+
+
+// What a sheet part may hold besides the cells, and cells in every form the format allows:
+// the reader takes the values and passes over the rest, never calling the sheet damaged.
+struct SheetPartCase {
+  const char* what;
+  const char* sheet;
+  std::vector<CellLine> cells;  // the first row's, in order
+};
+
+CellLine N(std::size_t c, double v) { return {0, c, 'N', "", v}; }
+CellLine T(std::size_t c, const char* v) { return {0, c, 'T', v, 0}; }
+CellLine B(std::size_t c, bool v) { return {0, c, 'B', "", v ? 1.0 : 0.0}; }
+
+class SheetPart : public ::testing::TestWithParam<SheetPartCase> {};
+
+TEST_P(SheetPart, ValuesAreReadAndTheRestPassedOver) {
+  const std::string& path = fuzz::WorkFile("sheet-part");
+  ASSERT_TRUE(fuzz::WriteXlsx(path, GetParam().sheet));
+  std::vector<SheetLines> got;
+  try {
+    got = OurReading(path);
+  } catch (const DbError& e) {
+    FAIL() << e.Description();
+  }
+  ASSERT_EQ(got.size(), 1u);
+  std::vector<CellLine> row;
+  for (const CellLine& c : got[0].cells)
+    if (c.row == 0) row.push_back(c);
+  ASSERT_EQ(row.size(), GetParam().cells.size());
+  for (std::size_t i = 0; i < row.size(); ++i) EXPECT_EQ(Show(row[i]), Show(GetParam().cells[i]));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SheetPart,
+    ::testing::Values(
+        SheetPartCase{"cells_without_references",
+                      "<worksheet><sheetData><row><c t=\"inlineStr\"><is><t>a</t></is></c><c><v>2</v></c></row>"
+                      "</sheetData></worksheet>",
+                      {T(0, "a"), N(1, 2)}},
+        SheetPartCase{"other_prefix",
+                      "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><x:sheetData>"
+                      "<x:row r=\"1\"><x:c r=\"A1\" t=\"s\"><x:v>0</x:v></x:c><x:c r=\"C1\"><x:v>1.5E+2</x:v></x:c>"
+                      "</x:row></x:sheetData></x:worksheet>",
+                      {T(0, "a"), N(2, 150)}},
+        SheetPartCase{"links_merges_validations_extensions",
+                      "<worksheet><sheetViews><sheetView/></sheetViews><sheetData><row r=\"1\" spans=\"1:2\">"
+                      "<c r=\"A1\" t=\"s\"><v>1</v></c><c r=\"B1\"><f>A1</f><v>+3</v></c></row></sheetData>"
+                      "<mergeCells count=\"1\"><mergeCell ref=\"A1:B1\"/></mergeCells><dataValidations count=\"1\">"
+                      "<dataValidation type=\"decimal\" sqref=\"B1\"><formula1>0</formula1></dataValidation>"
+                      "</dataValidations><hyperlinks><hyperlink ref=\"A1\" r:id=\"rId1\"/></hyperlinks>"
+                      "<extLst><ext uri=\"{x}\"><c r=\"Z9\"><v>9</v></c></ext></extLst></worksheet>",
+                      {T(0, "b"), N(1, 3)}},
+        SheetPartCase{"formula_results",
+                      "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"e\"><f>1/0</f><v>#DIV/0!</v></c>"
+                      "<c r=\"B1\" t=\"str\"><f>\"x\"</f><v>x</v></c><c r=\"C1\" t=\"str\"><f>\"\"</f><v></v></c>"
+                      "<c r=\"D1\" t=\"b\"><f>TRUE()</f><v>1</v></c><c r=\"E1\"><f>A2</f></c></row></sheetData>"
+                      "</worksheet>",
+                      {T(1, "x"), B(3, true)}},
+        SheetPartCase{"rich_inline_text",
+                      "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><r><rPr><b/></rPr><t>ab</t></r>"
+                      "<r><t xml:space=\"preserve\">c </t></r><rPh sb=\"0\" eb=\"1\"><t>x</t></rPh></is></c>"
+                      "<c r=\"B1\" t=\"inlineStr\"><is><t></t></is></c></row></sheetData></worksheet>",
+                      {T(0, "abc ")}}),
+    [](const ::testing::TestParamInfo<SheetPartCase>& info) { return std::string(info.param.what); });
 
 }  // namespace
 }  // namespace zmw
