@@ -1,6 +1,6 @@
 // Dialogs without a window system: the batch host runs a dialog's timers and takes its input
 // from ZELVOMW_UI_SCRIPT; the terminal host also shows a status line and a progress bar, and
-// hands the dialogs that a person works over to a form (posix/TerminalForms.cpp).
+// hands the dialogs that a person works over to a form (posix/terminal/).
 // An interrupt (Ctrl-C) is a click on the dialog's cancel button.
 #include <chrono>
 #include <cstdlib>
