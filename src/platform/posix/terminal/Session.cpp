@@ -1,9 +1,10 @@
 #include "platform/posix/terminal/Session.h"
 
 #include <signal.h>
-#include <unistd.h>
 
 #include <cstdlib>
+
+#include "platform/posix/terminal/Tty.h"
 
 namespace zmw::platform::text::terminal {
 namespace {
@@ -28,14 +29,14 @@ bool StartSession() {
     ++session.users;
     return true;
   }
-  // Forms need the terminal itself on both sides: with either stream redirected (a forced
-  // ZELVOMW_UI=terminal) the dialogs keep to lines.
   const char* type = std::getenv("TERM");
-  if (!type || !*type || !::isatty(0) || !::isatty(2)) return false;
+  if (!type || !*type) return false;
+  posix::Tty* tty = posix::OpenTty();
+  if (!tty) return false;
   CursesLocale utf8;
   ::sigaction(SIGTERM, nullptr, &session.term);
   ::sigaction(SIGTSTP, nullptr, &session.tstp);
-  SCREEN* screen = newterm(nullptr, stderr, stdin);
+  SCREEN* screen = newterm(nullptr, tty->output, tty->input);
   if (!screen) {
     RestoreSignals();
     return false;

@@ -1,5 +1,5 @@
-// The terminal the forms are drawn on: one curses screen, from the start of the outermost form
-// to its end, and the keys read from it.
+// The terminal the forms are drawn on (posix::OpenTty's): one curses screen, from the start of
+// the outermost form to its end, and the keys read from it.
 #pragma once
 #include <cwchar>
 
