@@ -17,6 +17,8 @@ std::string Utf16ToCp1252(std::u16string_view text);
 // Upper case of one Windows-1252 byte, letters with accents included (lstrcmpi's view).
 unsigned char FoldUpper(unsigned char c);
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// Orders texts as EqualsNoCase compares them.
+bool LessNoCase(std::string_view a, std::string_view b);
 // The C runtime's toupper in the "C" locale: ASCII letters only.
 std::string AsciiUpper(std::string_view text);
 

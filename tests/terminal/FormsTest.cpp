@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -33,9 +34,11 @@ class TerminalForms : public test::CleanMachine {
     test::CleanMachine::TearDown();
   }
 
-  // The configuration dialog, opened as Zelvo opens it, on a terminal of that size.
-  std::unique_ptr<test::VirtualTerminal> Configure(int rows = 35, int columns = 100) {
-    auto t = std::make_unique<test::VirtualTerminal>(std::vector<std::string>{"LanciaConfiguratoreMW"}, rows, columns);
+  // The configuration dialog, opened as Zelvo opens it, on a terminal of that size; standard
+  // output and error to the file named, when one is.
+  std::unique_ptr<test::VirtualTerminal> Configure(int rows = 35, int columns = 100, const std::string& output = "") {
+    auto t = std::make_unique<test::VirtualTerminal>(std::vector<std::string>{"LanciaConfiguratoreMW"}, rows, columns,
+                                                     output);
     EXPECT_TRUE(t->Started());
     return t;
   }
@@ -110,22 +113,27 @@ TEST_F(TerminalForms, FitsEightyByThirtyAndChiudiSavesWhatWasTyped) {
 }
 
 // Esc is the close box: the dialog ends with 2 and writes nothing. Ctrl-C clicks its cancel
-// button the same way, logged as an interrupt.
+// button the same way, logged as an interrupt. With output sent to a file the form is worked
+// at the controlling terminal all the same, and the file gets the result alone.
 TEST_F(TerminalForms, EscAndCtrlCCloseWithoutSaving) {
-  for (bool interrupt : {false, true}) {
-    SCOPED_TRACE(interrupt ? "Ctrl-C" : "Esc");
-    std::string before = test::ReadFile(ZelvoMwIniPath());
-    auto t = Configure();
-    ASSERT_TRUE(t->WaitForText(kCaption)) << t->Screen();
-    t->Type("K42");
-    ASSERT_TRUE(t->WaitForText("K42")) << t->Screen();
-    if (interrupt) t->CtrlC();
-    else t->Press(VTERM_KEY_ESCAPE);
-    EXPECT_EQ(t->Finish(), 0) << t->Screen();
-    EXPECT_EQ(t->LastLine(), "2") << t->Screen();
-    EXPECT_EQ(test::ReadFile(ZelvoMwIniPath()), before);
-    EXPECT_EQ(Logged("{\"kind\":\"dialog\",\"template\":1000,\"event\":\"interrupt\"}"), interrupt) << Log();
-  }
+  const std::string file = platform::NativePath(Scratch() + "\\out.txt").string();
+  for (bool interrupt : {false, true})
+    for (bool toFile : {false, true}) {
+      SCOPED_TRACE(std::string(interrupt ? "Ctrl-C" : "Esc") + (toFile ? ", output to a file" : ""));
+      std::filesystem::remove(log_);
+      std::string before = test::ReadFile(ZelvoMwIniPath());
+      auto t = Configure(35, 100, toFile ? file : "");
+      ASSERT_TRUE(t->WaitForText(kCaption)) << t->Screen();
+      t->Type("K42");
+      ASSERT_TRUE(t->WaitForText("K42")) << t->Screen();
+      if (interrupt) t->CtrlC();
+      else t->Press(VTERM_KEY_ESCAPE);
+      EXPECT_EQ(t->Finish(), 0) << t->Screen();
+      if (toFile) EXPECT_EQ(test::ReadHostFile(file), "2\n");
+      else EXPECT_EQ(t->LastLine(), "2") << t->Screen();
+      EXPECT_EQ(test::ReadFile(ZelvoMwIniPath()), before);
+      EXPECT_EQ(Logged("{\"kind\":\"dialog\",\"template\":1000,\"event\":\"interrupt\"}"), interrupt) << Log();
+    }
 }
 
 // Space ticks the focused check box (the dialog takes it at once); Enter there is the default

@@ -22,7 +22,10 @@ namespace zmw::test {
 
 class VirtualTerminal {
  public:
-  VirtualTerminal(const std::vector<std::string>& args, int rows, int columns) : rows_(rows), columns_(columns) {
+  // With an output file, the program's standard output and error go there (see
+  // StartZelvomwAtTerminal).
+  VirtualTerminal(const std::vector<std::string>& args, int rows, int columns, const std::string& output = "")
+      : rows_(rows), columns_(columns) {
     vt_ = vterm_new(rows, columns);
     vterm_set_utf8(vt_, 1);
     screen_ = vterm_obtain_screen(vt_);
@@ -30,7 +33,7 @@ class VirtualTerminal {
     vterm_screen_reset(screen_, 1);
     // What the terminal sends back (keys, answers to queries) goes to the program.
     vterm_output_set_callback(vt_, &VirtualTerminal::Send, this);
-    pid_ = StartZelvomwAtTerminal(args, rows, columns, master_, {"TERM=xterm"});
+    pid_ = StartZelvomwAtTerminal(args, rows, columns, master_, {"TERM=xterm"}, output);
   }
   ~VirtualTerminal() {
     if (pid_ > 0 && !ended_) {

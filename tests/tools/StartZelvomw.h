@@ -17,11 +17,12 @@ struct CommandOutcome {
   std::string out;
 };
 
-// Runs zelvomw in batch through the shell, with the environment assignments given before it:
-// its exit code and standard output; standard error goes to the file named.
+// Runs zelvomw in batch through the shell, with the environment assignments given before it
+// (which may name another interface, and a command that starts it): its exit code and standard
+// output; standard error goes to the file named.
 inline CommandOutcome RunZelvomw(const std::string& arguments, const std::string& env = "",
                                  const std::string& errFile = "/dev/null") {
-  std::string command = env + " ZELVOMW_UI=batch " ZMW_COMMAND " " + arguments + " 2>" + errFile;
+  std::string command = "ZELVOMW_UI=batch " + env + " " ZMW_COMMAND " " + arguments + " 2>" + errFile;
   CommandOutcome o;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return o;
@@ -91,12 +92,15 @@ inline pid_t StartZelvomw(const std::vector<std::string>& args, const std::strin
 }
 
 // zelvomw at a terminal of its own (a pseudo-terminal of that size, whose master end is given
-// back), as a person starts it; extra environment assignments ("NAME=value") first.
+// back), as a person starts it; extra environment assignments ("NAME=value") first. With an
+// output file, standard output and error go there while the terminal stays the controlling
+// one, as "> file 2>&1" leaves it.
 inline pid_t StartZelvomwAtTerminal(const std::vector<std::string>& args, int rows, int columns, int& master,
-                                    const std::vector<std::string>& env = {}) {
+                                    const std::vector<std::string>& env = {}, const std::string& output = "") {
   struct winsize size = {static_cast<unsigned short>(rows), static_cast<unsigned short>(columns), 0, 0};
   pid_t pid = ::forkpty(&master, nullptr, nullptr, &size);
   if (pid == 0) {
+    if (!output.empty() && (!std::freopen(output.c_str(), "w", stdout) || ::dup2(1, 2) < 0)) ::_exit(126);
     ::setenv("ZELVOMW_UI", "terminal", 1);
     for (const std::string& e : env) ::putenv(const_cast<char*>(e.c_str()));
     ExecZelvomw(args);

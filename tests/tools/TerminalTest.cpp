@@ -35,12 +35,13 @@ bool Eventually(const std::function<bool()>& condition, std::chrono::millisecond
 
 std::string ReadAll(const std::string& posixFile) { return test::ReadHostFile(posixFile); }
 
-// zelvomw with a pseudo-terminal for its standard input and error: what it shows is read
-// back, what a person types is written.
+// zelvomw with a pseudo-terminal for its standard input and error (or as its controlling
+// terminal only, with output sent to a file): what it shows is read back, what a person types
+// is written.
 class TerminalRun {
  public:
-  explicit TerminalRun(const std::vector<std::string>& args) {
-    pid_ = test::StartZelvomwAtTerminal(args, 40, 120, master_);
+  explicit TerminalRun(const std::vector<std::string>& args, const std::string& output = "") {
+    pid_ = test::StartZelvomwAtTerminal(args, 40, 120, master_, {}, output);
   }
   ~TerminalRun() {
     if (pid_ > 0 && !ended_) {
@@ -137,10 +138,12 @@ class RealCalculation : public test::HostDatabase {
 };
 
 // While "Sei sicuro" is open the wait's timer goes on: the answer that arrives meanwhile ends
-// the wait with OK, and the Yes that follows is still carried out.
+// the wait with OK, and the Yes that follows is still carried out. Output sent to a file: the
+// wait and the questions are at the controlling terminal, the file gets the result alone.
 TEST_F(RealCalculation, TheWaitGoesOnWhileTheQuestionIsOpen) {
   std::string job = MakeJob("A123", 1);
-  TerminalRun run({"LanciaCalcoloMW", job});
+  std::string out = platform::NativePath(Scratch() + "\\out.txt").string();
+  TerminalRun run({"LanciaCalcoloMW", job}, out);
   ASSERT_TRUE(run.WaitFor("MaicoWin sta calcolando")) << run.Screen();
   ASSERT_TRUE(Eventually([] { return platform::CalcWindowExists("ZelvoMwCalc"); }));
   run.CtrlC();
@@ -153,6 +156,7 @@ TEST_F(RealCalculation, TheWaitGoesOnWhileTheQuestionIsOpen) {
   ASSERT_TRUE(run.WaitFor("Calcolo MaicoWin terminato.")) << run.Screen();
   run.Type("\n");
   EXPECT_EQ(run.Finish(), 0) << run.Screen();
+  EXPECT_EQ(ReadAll(out), "1\n");
   EXPECT_TRUE(Logged("{\"kind\":\"dialog\",\"template\":1002,\"event\":\"end\",\"result\":1}")) << Log();
   EXPECT_TRUE(test::FileExists(Scratch() + "\\JOBS\\A123.FIT"));
 }

@@ -1,5 +1,6 @@
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace zmw::platform {
@@ -122,6 +123,12 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (FoldUpper(static_cast<unsigned char>(a[i])) != FoldUpper(static_cast<unsigned char>(b[i])))
       return false;
   return true;
+}
+
+bool LessNoCase(std::string_view a, std::string_view b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return FoldUpper(static_cast<unsigned char>(x)) < FoldUpper(static_cast<unsigned char>(y));
+  });
 }
 
 std::string AsciiUpper(std::string_view text) {

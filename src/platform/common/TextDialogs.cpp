@@ -1,6 +1,6 @@
 // Dialogs without a window system: the batch host runs a dialog's timers and takes its input
 // from ZELVOMW_UI_SCRIPT; the terminal host also shows a status line and a progress bar, and
-// hands the dialogs that a person works over to a form (posix/TerminalForms.cpp).
+// hands the dialogs that a person works over to a form (posix/terminal/).
 // An interrupt (Ctrl-C) is a click on the dialog's cancel button.
 #include <chrono>
 #include <cstdlib>
@@ -72,7 +72,12 @@ class TextDialog final : public DialogWindow, public FormDialog {
     openModals.push_back(this);
     Log({{"kind", "dialog"}, {"template", id_}, {"event", "start"}});
     events_.OnInitDialog();
-    bool form = !ended_ && UseTerminalOutput() && WorkedByAPerson(id_) && RunForm(*this);
+    bool form = false;
+    if (!ended_ && UseTerminal() && WorkedByAPerson(id_)) {
+      // With nobody who could work it, the dialog is cancelled as its close box would.
+      if (!TerminalOut()) events_.OnCommand(events_.CancelControl());
+      else form = RunForm(*this);
+    }
     auto sleepUntil = Clock::now();
     while (!ended_) {
       auto now = Clock::now();
@@ -92,7 +97,7 @@ class TextDialog final : public DialogWindow, public FormDialog {
       if (wait > 0) Wait(int(wait));
     }
     openModals.erase(std::find(openModals.begin(), openModals.end(), this));
-    if (UseTerminalOutput() && !form) std::cerr << "\r\033[K" << std::flush;
+    if (std::ostream* terminal = TerminalOut(); terminal && !form) *terminal << "\r\033[K" << std::flush;
     Log({{"kind", "dialog"}, {"template", id_}, {"event", "end"}, {"result", result_}});
     return result_;
   }
@@ -116,7 +121,7 @@ class TextDialog final : public DialogWindow, public FormDialog {
       result_ = 2;  // a dialog whose window goes away has not ended with OK
     }
     timers_.clear();
-    if (UseTerminalOutput() && progress_) std::cerr << std::endl;
+    if (std::ostream* terminal = TerminalOut(); terminal && progress_) *terminal << std::endl;
     Log({{"kind", "dialog"}, {"template", id_}, {"event", "destroy"}});
   }
 
@@ -178,24 +183,22 @@ class TextDialog final : public DialogWindow, public FormDialog {
     progress_ = true;
     Log({{"kind", "progress"}, {"template", id_}, {"control", control}, {"message", name},
          {"wParam", wParam}, {"lParam", lParam}, {"position", c.position}});
-    if (UseTerminalOutput()) {
+    if (std::ostream* terminal = TerminalOut()) {
       long span = c.high > c.low ? c.high - c.low : 1;
       int filled = int(30 * (c.position - c.low) / span);
       if (filled < 0) filled = 0;
-      std::cerr << "\r" << Cp1252ToUtf8(DialogStaticText(id_)) << " [" << std::string(std::size_t(filled), '#')
+      *terminal << "\r" << Cp1252ToUtf8(DialogStaticText(id_)) << " [" << std::string(std::size_t(filled), '#')
                 << std::string(std::size_t(30 - filled > 0 ? 30 - filled : 0), ' ') << "]" << std::flush;
     }
     return previous;
   }
 
  private:
-  static bool UseTerminalOutput() { return UseTerminal(); }
-
   static void Log(const Json& entry) { text::Log(entry); }
 
   void ShowStatus() {
-    if (!UseTerminalOutput()) return;
-    std::cerr << "\r" << Cp1252ToUtf8(DialogStaticText(id_)) << "  (Ctrl-C = Annulla)" << std::flush;
+    if (std::ostream* terminal = TerminalOut())
+      *terminal << "\r" << Cp1252ToUtf8(DialogStaticText(id_)) << "  (Ctrl-C = Annulla)" << std::flush;
   }
 
   // "click <id>", "set <id> <text>", "check <id> <0|1>" and "sleep <ms>" act on the dialog
@@ -204,7 +207,7 @@ class TextDialog final : public DialogWindow, public FormDialog {
   // nothing. Anything else is left for whatever asks next. A dialog that only a person could
   // end (no timer of its own) is cancelled when the script has nothing left for it.
   bool RunScriptAction(Clock::time_point& sleepUntil) {
-    if (UseTerminalOutput()) return false;
+    if (UseTerminal()) return false;
     std::string action;
     bool have = PeekScriptAction(action);
     std::string verb = have ? action.substr(0, action.find(' ')) : "";

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <cstddef>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,11 @@ namespace zmw::platform::text {
 
 // Whether a person answers at a terminal (POSIX only), rather than the batch answers.
 bool UseTerminal();
+// Where that person reads: standard error when it is the terminal, else the controlling
+// terminal, so that output sent to a file gets none of the dialogs. nullptr in batch, and at
+// no terminal at all (said once on standard error), when dialogs a person works are cancelled
+// and questions take their default answer.
+std::ostream* TerminalOut();
 // Sleeps, waking for an interrupt.
 void Wait(int milliseconds);
 // While one lives, Ctrl-C marks an interrupt instead of ending the program.
@@ -34,7 +40,8 @@ class InterruptScope {
 // Takes a pending interrupt: true once per Ctrl-C.
 bool TakeInterrupt();
 enum class Reply { Line, Interrupted, End };
-// One line typed at the terminal, the open dialogs' timers running meanwhile.
+// One line typed at the terminal, the open dialogs' timers running meanwhile; End at once when
+// there is no terminal.
 Reply AskTerminal(const std::string& prompt, std::string& answer);
 std::optional<std::string> ReadWholeFile(const std::string& nativePath);
 

@@ -71,6 +71,12 @@ int ParseAnswer(const std::string& typed, const int* buttons, int count, int fal
   return 0;
 }
 
+// Where the boxes are said: on the terminal a person works at, else on standard error.
+std::ostream& Said() {
+  std::ostream* terminal = TerminalOut();
+  return terminal ? *terminal : std::cerr;
+}
+
 class TextUiImpl final : public Ui {
  public:
   int ShowMessage(Owner owner, const std::string& text, const std::string& caption,
@@ -78,8 +84,8 @@ class TextUiImpl final : public Ui {
     bool form = FormOpen();
     if (!form) {
       // On a terminal the box takes the place of a dialog's status line.
-      if (UseTerminal()) std::cerr << "\r\033[K";
-      std::cerr << "[" << Cp1252ToUtf8(caption) << "] " << Cp1252ToUtf8(text) << std::endl;
+      if (TerminalOut()) Said() << "\r\033[K";
+      Said() << "[" << Cp1252ToUtf8(caption) << "] " << Cp1252ToUtf8(text) << std::endl;
     }
     int buttons[3];
     int count = ButtonsOf(style, buttons);
@@ -89,7 +95,7 @@ class TextUiImpl final : public Ui {
       // A Ctrl-C held from before the box is its answer.
       interrupted = true;
       answer = InterruptAnswer(buttons, count);
-      if (UseTerminal() && !form) std::cerr << "  ^C = " << Cp1252ToUtf8(ButtonLabel(answer)) << std::endl;
+      if (TerminalOut() && !form) Said() << "  ^C = " << Cp1252ToUtf8(ButtonLabel(answer)) << std::endl;
     } else if (form) {
       std::vector<FormButton> shown;
       for (int i = 0; i < count; ++i) shown.push_back({buttons[i], ButtonLabel(buttons[i])});
@@ -112,7 +118,7 @@ class TextUiImpl final : public Ui {
           answer = picked;
           break;
         }
-        std::cerr << "  Risposta non valida: " << Cp1252ToUtf8(typed) << std::endl;
+        Said() << "  Risposta non valida: " << Cp1252ToUtf8(typed) << std::endl;
       }
     } else if (std::string given; NextAnswer(given)) {
       answer = Pick(given, buttons, count, answer);
@@ -126,58 +132,36 @@ class TextUiImpl final : public Ui {
   }
 
   void Beep(unsigned type) override {
-    if (UseTerminal()) std::cerr << '\a' << std::flush;
+    if (std::ostream* terminal = TerminalOut()) *terminal << '\a' << std::flush;
     Log({{"kind", "beep"}, {"type", type}});
   }
 
   BrowseResult BrowseFolder(const FolderBrowseRequest& request, const FolderBrowserCallback& callback,
                             std::string& folder) override {
+    std::string chosen, status;
+    BrowseResult result = BrowseResult::Cancelled;
     if (FormOpen()) {
       // A Ctrl-C held from before cancels the browser as soon as it opens.
-      std::string status;
-      BrowseResult result = FormBrowseFolder(request, callback, folder, status);
-      nlohmann::ordered_json entry = {{"kind", "browse"}, {"title", Cp1252ToUtf8(request.title)}};
-      entry["answer"] = result == BrowseResult::Chosen ? nlohmann::ordered_json(Cp1252ToUtf8(folder))
-                                                       : nlohmann::ordered_json(nullptr);
-      if (!status.empty()) entry["status"] = Cp1252ToUtf8(status);
-      Log(entry);
-      return result;
-    }
-    std::cerr << "[" << Cp1252ToUtf8(request.title) << "]" << std::endl;
-    TextFolderBrowser window;
-    if (callback) callback(window, kBffmInitialized, 0);
-    std::string chosen;
-    if (TakeInterrupt()) {
-      chosen.clear();
-    } else if (UseTerminal()) {
-      if (AskTerminal("  Cartella (Invio = annulla): ", chosen) != Reply::Line) chosen.clear();
-    } else if (std::string action; NextScriptAction(action)) {
-      // "browse <folder>" chooses a folder; "browse" alone, or any other action, cancels.
-      if (action.rfind("browse ", 0) == 0) chosen = Utf8ToCp1252(action.substr(7));
-    } else {
-      std::cerr << "  (nessuna azione nello script: annullato)" << std::endl;
-    }
-    if (!chosen.empty() && callback) {
-      // The user's click on the folder, before the OK.
-      window.item = chosen;
-      callback(window, kBffmSelChanged, 1);
+      result = FormBrowseFolder(request, callback, chosen, status);
+    } else if (!NobodyToAsk()) {
+      result = BrowseInLines(request, callback, chosen, status);
     }
     nlohmann::ordered_json entry = {{"kind", "browse"}, {"title", Cp1252ToUtf8(request.title)}};
-    entry["answer"] = chosen.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(Cp1252ToUtf8(chosen));
-    if (!window.status.empty()) entry["status"] = window.status;
+    entry["answer"] = result == BrowseResult::Chosen ? nlohmann::ordered_json(Cp1252ToUtf8(chosen))
+                                                     : nlohmann::ordered_json(nullptr);
+    if (!status.empty()) entry["status"] = Cp1252ToUtf8(status);
     Log(entry);
-    if (chosen.empty()) return BrowseResult::Cancelled;
-    folder = chosen;
-    return BrowseResult::Chosen;
+    if (result == BrowseResult::Chosen) folder = chosen;
+    return result;
   }
 
   bool PickOpenFile(const OpenFileRequest& request, std::string& path) override {
-    bool form = FormOpen();
-    if (!form) std::cerr << "[Apri] " << Cp1252ToUtf8(request.filterName) << std::endl;
+    bool form = FormOpen(), nobody = !form && NobodyToAsk();
+    if (!form && !nobody) Said() << "[Apri] " << Cp1252ToUtf8(request.filterName) << std::endl;
     std::string chosen, refusal;
     for (;;) {
       chosen.clear();
-      if (TakeInterrupt()) break;
+      if (nobody || TakeInterrupt()) break;
       if (form) {
         if (FormAskLine("Apri", {request.filterName, "File " + request.filterPattern + " (Invio a vuoto = annulla):"},
                         refusal, chosen) != Reply::Line)
@@ -197,7 +181,7 @@ class TextUiImpl final : public Ui {
       if (form)
         refusal = chosen + ": file non trovato. Verificare che il nome del file sia corretto.";
       else
-        std::cerr << "  " << Cp1252ToUtf8(chosen) << "\n  File non trovato.\n  Verificare che il nome del file sia corretto."
+        Said() << "  " << Cp1252ToUtf8(chosen) << "\n  File non trovato.\n  Verificare che il nome del file sia corretto."
                   << std::endl;
       Log({{"kind", "pick"}, {"filter", Cp1252ToUtf8(request.filterName)}, {"refused", Cp1252ToUtf8(chosen)}});
     }
@@ -220,20 +204,48 @@ class TextUiImpl final : public Ui {
   }
 
  private:
+  // The terminal mode without a terminal: a browser or picker is cancelled as it opens.
+  static bool NobodyToAsk() { return UseTerminal() && !TerminalOut(); }
+
   // The browser as its callback sees it: the status line is remembered and shown.
   struct TextFolderBrowser final : FolderBrowserWindow {
     std::string item;
     std::string status;
     void Send(unsigned message, std::uintptr_t, const std::string& text) override {
       if (message != kBffmSetStatusText) return;
-      status = Cp1252ToUtf8(text);
-      if (!status.empty()) std::cerr << "  " << status << std::endl;
+      status = text;
+      if (!status.empty()) Said() << "  " << Cp1252ToUtf8(status) << std::endl;
     }
     bool ItemPath(std::intptr_t, std::string& path) override {
       path = item;
       return !item.empty();
     }
   };
+
+  // The browser as a question: a folder typed at the terminal, or the script's.
+  static BrowseResult BrowseInLines(const FolderBrowseRequest& request, const FolderBrowserCallback& callback,
+                                    std::string& chosen, std::string& status) {
+    Said() << "[" << Cp1252ToUtf8(request.title) << "]" << std::endl;
+    TextFolderBrowser window;
+    if (callback) callback(window, kBffmInitialized, 0);
+    if (TakeInterrupt()) {
+      chosen.clear();
+    } else if (UseTerminal()) {
+      if (AskTerminal("  Cartella (Invio = annulla): ", chosen) != Reply::Line) chosen.clear();
+    } else if (std::string action; NextScriptAction(action)) {
+      // "browse <folder>" chooses a folder; "browse" alone, or any other action, cancels.
+      if (action.rfind("browse ", 0) == 0) chosen = Utf8ToCp1252(action.substr(7));
+    } else {
+      std::cerr << "  (nessuna azione nello script: annullato)" << std::endl;
+    }
+    if (!chosen.empty() && callback) {
+      // The user's click on the folder, before the OK.
+      window.item = chosen;
+      callback(window, kBffmSelChanged, 1);
+    }
+    status = window.status;
+    return chosen.empty() ? BrowseResult::Cancelled : BrowseResult::Chosen;
+  }
 
   std::uintptr_t cursorDepth_ = 0;
 

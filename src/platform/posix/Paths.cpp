@@ -37,6 +37,17 @@ fs::path DriveRoot(char letter) {
   return link;
 }
 
+std::vector<PrefixDrive> PrefixDrives() {
+  std::vector<PrefixDrive> drives;
+  std::error_code ec;
+  for (fs::directory_iterator it(PrefixRoot() / "dosdevices", ec), end; !ec && it != end; it.increment(ec)) {
+    std::string name = it->path().filename().string();
+    if (name.size() == 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0])))
+      drives.push_back({char(std::toupper(static_cast<unsigned char>(name[0]))), it->path()});
+  }
+  return drives;
+}
+
 std::string WindowsPathOf(const fs::path& file, bool withRootDrive) {
   std::error_code ec;
   DriveRoot('c');
@@ -44,11 +55,9 @@ std::string WindowsPathOf(const fs::path& file, bool withRootDrive) {
   if (ec) return "";
   std::string best;
   std::size_t bestLength = 0;
-  for (fs::directory_iterator it(PrefixRoot() / "dosdevices", ec), end; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
-    if (name.size() != 2 || name[1] != ':' || !std::isalpha(static_cast<unsigned char>(name[0]))) continue;
+  for (const PrefixDrive& drive : PrefixDrives()) {
     std::error_code rootError;
-    fs::path root = fs::canonical(it->path(), rootError);
+    fs::path root = fs::canonical(drive.link, rootError);
     if (rootError || (root == root.root_path() && !withRootDrive)) continue;
     std::string rootText = root.string();
     std::string targetText = target.string();
@@ -61,10 +70,39 @@ std::string WindowsPathOf(const fs::path& file, bool withRootDrive) {
     for (char& c : rest)
       if (c == '/') c = '\\';
     if (rest.empty() || rest[0] != '\\') rest = "\\" + rest;
-    best = std::string(1, char(std::toupper(static_cast<unsigned char>(name[0])))) + ":" + Utf8ToCp1252(rest);
+    best = std::string(1, drive.letter) + ":" + Utf8ToCp1252(rest);
     bestLength = rootText.size();
   }
   return best;
+}
+
+bool IsDriveRoot(const std::string& path) { return path.size() == 3 && path[1] == ':' && path[2] == '\\'; }
+
+std::string FolderText(std::string path) {
+  std::size_t b = path.find_first_not_of(' '), e = path.find_last_not_of(' ');
+  path = b == std::string::npos ? std::string() : path.substr(b, e - b + 1);
+  if (path.empty()) return path;
+  if (IsNativePosixPath(path)) return WindowsPathOf(fs::path(Cp1252ToUtf8(path)), true);
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  if (path.size() >= 2 && path[1] == ':') path[0] = char(FoldUpper(static_cast<unsigned char>(path[0])));
+  if (path.size() == 2 && path[1] == ':') path += '\\';
+  while (path.size() > 1 && path.back() == '\\' && !IsDriveRoot(path) && path != "\\\\") path.pop_back();
+  return path;
+}
+
+std::string JoinFolder(const std::string& folder, const std::string& name) {
+  return folder.back() == '\\' ? folder + name : folder + "\\" + name;
+}
+
+std::string ParentFolder(const std::string& path) {
+  if (path.empty() || IsDriveRoot(path)) return "";
+  std::size_t cut = path.find_last_of('\\');
+  if (cut == std::string::npos) return "";
+  std::string up = path.substr(0, cut);
+  if (up.size() == 2 && up[1] == ':') return up + "\\";
+  if (up.size() <= 2) return "";  // above a UNC share
+  return up;
 }
 
 }  // namespace posix

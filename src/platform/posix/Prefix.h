@@ -2,6 +2,7 @@
 #pragma once
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace zmw::platform::posix {
 
@@ -9,12 +10,27 @@ namespace zmw::platform::posix {
 std::filesystem::path PrefixRoot();
 // dosdevices/<letter>: of the prefix; drive C is created on first use.
 std::filesystem::path DriveRoot(char letter);
+// The prefix's drives as they are now: each dosdevices/<letter>: entry, its letter upper case.
+struct PrefixDrive {
+  char letter;
+  std::filesystem::path link;
+};
+std::vector<PrefixDrive> PrefixDrives();
 
 // The Windows path text of a POSIX file through the prefix's drives, the most specific drive
 // first; empty when no drive holds it. A drive that stands for the whole file system (Wine's
 // z:) counts only when asked for: through it every file of the computer would seem the
 // prefix's own.
 std::string WindowsPathOf(const std::filesystem::path& file, bool withRootDrive);
+
+// Folder texts as the folder browser gives them: "C:\" for a drive, "C:\MAICOWIN" below it.
+// A typed text is tidied so (blanks around it, slashes, the drive letter's case, backslashes at
+// the end); a POSIX path is named as the prefix's drives name it, "" when none holds it.
+std::string FolderText(std::string path);
+bool IsDriveRoot(const std::string& path);
+std::string JoinFolder(const std::string& folder, const std::string& name);
+// The folder above; "" above a drive (the computer, holding the drives) or a UNC share.
+std::string ParentFolder(const std::string& path);
 
 // Whether a program that Wine runs for this prefix is there (a Windows MaicoWin, say).
 bool WineRunsInPrefix();

@@ -12,6 +12,7 @@
 #include "platform/common/TextHost.h"
 #include "platform/posix/Interrupt.h"
 #include "platform/posix/Prefix.h"
+#include "platform/posix/terminal/Tty.h"
 
 namespace zmw::platform {
 namespace text {
@@ -31,13 +32,21 @@ bool UseTerminal() {
   return ::isatty(0) && ::isatty(2);
 }
 
-// One line typed at the terminal. Standard input is read by hand, not through a stream, so
-// that the open dialogs' timers go on while a person thinks and Ctrl-C is an answer, not a
-// broken stream.
+std::ostream* TerminalOut() {
+  posix::Tty* tty = UseTerminal() ? posix::OpenTty() : nullptr;
+  return tty ? tty->lines : nullptr;
+}
+
+// One line typed at the terminal. The terminal is read by hand, not through a stream, so that
+// the open dialogs' timers go on while a person thinks and Ctrl-C is an answer, not a broken
+// stream.
 Reply AskTerminal(const std::string& prompt, std::string& answer) {
   static std::string typed;  // what came after the last line taken
+  posix::Tty* tty = posix::OpenTty();
+  if (!tty) return Reply::End;
+  std::ostream& out = *tty->lines;
   posix::CatchInterrupts interrupts;
-  std::cerr << prompt << std::flush;
+  out << prompt << std::flush;
   for (;;) {
     if (std::size_t eol = typed.find('\n'); eol != std::string::npos) {
       std::string line = typed.substr(0, eol);
@@ -47,19 +56,19 @@ Reply AskTerminal(const std::string& prompt, std::string& answer) {
       return Reply::Line;
     }
     if (posix::TakeInterrupt()) {
-      std::cerr << "^C" << std::endl;
+      out << "^C" << std::endl;
       return Reply::Interrupted;
     }
     int due = RunDueDialogTimers();
     int wait = due < 0 || due > 50 ? 50 : due;
-    pollfd in{0, POLLIN, 0};
+    pollfd in{tty->in, POLLIN, 0};
     int ready = ::poll(&in, 1, wait);
     if (ready <= 0) continue;  // a timer is due, an interrupt came, or nothing yet
     char buffer[256];
-    ssize_t got = ::read(0, buffer, sizeof buffer);
+    ssize_t got = ::read(tty->in, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
-      std::cerr << std::endl;
+      out << std::endl;
       return Reply::End;
     }
     typed.append(buffer, std::size_t(got));

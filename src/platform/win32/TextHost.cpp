@@ -22,6 +22,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 }  // namespace
 
 bool UseTerminal() { return false; }
+std::ostream* TerminalOut() { return nullptr; }
 
 void Wait(int milliseconds) { ::Sleep(DWORD(milliseconds)); }
 
