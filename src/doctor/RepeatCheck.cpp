@@ -78,14 +78,18 @@ void CheckRepeatedUpdate(State& s, const std::string& file) {
   std::string text = repository.Text();
   Insert kind = KindOf(Words(text));
   std::string table = TargetTable(text);
-  if (kind == Insert::Unknown || kind == Insert::LooksFirst || table.empty()) return;
+  About about{file, "", kLink};
+  if (kind == Insert::LooksFirst) {
+    s.out.Add(Level::Ok, "statements", "repeat", about, It("inserisce solo il legame che non trova già"));
+    return;
+  }
+  if (kind == Insert::Unknown || table.empty()) return;
   std::vector<std::vector<std::string>> keys;
   try {
     keys = s.database->UniqueKeys(table);
   } catch (const DbError&) {
     return;  // no catalog to ask, or a table the prepare step has already reported
   }
-  About about{file, "", kLink};
   if (keys.empty()) {
     s.out.Add(Level::Warning, "statements", "repeat", about,
               It("la tabella ") + table +
