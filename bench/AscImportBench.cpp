@@ -65,7 +65,7 @@ struct Installation {
       fit.Close();
     }
     platform::File ini = platform::File::Open("C:\\ZELVO\\ZelvoDbConn.ini", "wt");
-    ini.Puts("[ZELVO]\nCONN_STRING=Driver=SQLite3;Database=C:\\ZELVO\\ZELVO.DB;JournalMode=WAL;SyncPragma=NORMAL;\n");
+    ini.Puts("[ZELVO]\nCONN_STRING=Driver=SQLite3;Database=C:\\ZELVO\\ZELVO.DB;JournalMode=WAL;SyncPragma=NORMAL;StepAPI=1;\n");
     ini.Close();
     ZelvoDbConnection db;
     db.Open("");

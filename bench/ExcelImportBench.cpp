@@ -87,7 +87,7 @@ struct Installation {
     platform::ProfileWriteString("ZELVOMW.INI", "GENERAL", "EXCEL_CONN_STRING",
                                  "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=[MAICO_FIT_XLS];Extended Properties=Excel 8.0;");
     WriteText("C:\\ZELVO\\ZelvoDbConn.ini",
-              "[ZELVO]\r\nCONN_STRING=Driver=SQLite3;Database=C:\\ZELVO\\ZELVO.DB;JournalMode=WAL;SyncPragma=NORMAL;\r\n");
+              "[ZELVO]\r\nCONN_STRING=Driver=SQLite3;Database=C:\\ZELVO\\ZELVO.DB;JournalMode=WAL;SyncPragma=NORMAL;StepAPI=1;\r\n");
     ZelvoDbConnection db;
     db.Open("");
     RunSchema(db);

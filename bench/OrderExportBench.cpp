@@ -36,7 +36,7 @@ struct Installation {
     platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "SQL_PATH", ZMW_SOURCE_DIR "/samples/db/sqlite");
     platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "START_PATH", "C:\\ZELVO");
     platform::File ini = platform::File::Open("C:\\ZELVO\\ZelvoDbConn.ini", "wt");
-    ini.Puts("[ZELVO]\nCONN_STRING=Driver=SQLite3;Database=C:\\ZELVO\\ZELVO.DB;JournalMode=WAL;SyncPragma=NORMAL;\n");
+    ini.Puts("[ZELVO]\nCONN_STRING=Driver=SQLite3;Database=C:\\ZELVO\\ZELVO.DB;JournalMode=WAL;SyncPragma=NORMAL;StepAPI=1;\n");
     ini.Close();
     ZelvoDbConnection db;
     db.Open("");

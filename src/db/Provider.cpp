@@ -7,6 +7,7 @@
 namespace zmw {
 
 std::vector<std::string> DataSource::ResultColumns(const std::string&) { throw DbError(kENotImpl); }
+std::vector<std::vector<std::string>> DataSource::UniqueKeys(const std::string&) { throw DbError(kENotImpl); }
 
 bool NamesOleDbProvider(const std::string& connectionText) {
   return ConnValue(ParseConnText(connectionText), "Provider").has_value();

@@ -62,6 +62,9 @@ class DataSource {
   // columns, none for a statement without records. A provider that cannot prepare without
   // running raises E_NOTIMPL; a statement the database rejects raises its error.
   virtual std::vector<std::string> ResultColumns(const std::string& statement);
+  // The table's unique keys (its primary key among them) as the database's catalog gives
+  // them: the columns of each, in key order. A provider without a catalog raises E_NOTIMPL.
+  virtual std::vector<std::vector<std::string>> UniqueKeys(const std::string& table);
 };
 
 // The provider a connection text calls for: an Excel workbook through Jet or ACE, another

@@ -78,6 +78,9 @@ void CheckProfile(State& state);
 void CheckMaicoWin(State& state);
 void CheckDatabase(State& state);
 void CheckStatements(State& state);
+// Whether the finish link's insert can be run again on the same finishes (called by
+// CheckStatements with the statement file it found).
+void CheckRepeatedUpdate(State& state, const std::string& file);
 void CheckImports(State& state);
 
 // A connection text as it may be shown: passwords hidden.

@@ -208,6 +208,7 @@ void CheckStatements(State& s) {
       break;
   }
   for (const StatementUse& use : LibraryStatements()) CheckOne(s, file, use);
+  CheckRepeatedUpdate(s, file);
 }
 
 }  // namespace zmw::doctor

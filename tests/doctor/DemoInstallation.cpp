@@ -46,7 +46,7 @@ void BuildDemoInstallation(const DemoPaths& p, const std::string& connectionText
   std::string dsn = "[ODBC]\r\n";
   if (sqlite) {
     WriteFile(p.ConnSettings(), ReadFile(SourceFile("samples/zelvo/ZelvoDbConn.ini")));
-    dsn += "DRIVER=SQLite3\r\nDatabase=" + DriverPath(databaseFile) + "\r\nNoCreat=1\r\nJournalMode=WAL\r\n";
+    dsn += "DRIVER=SQLite3\r\nDatabase=" + DriverPath(databaseFile) + "\r\nNoCreat=1\r\nJournalMode=WAL\r\nStepAPI=1\r\n";
   } else {
     WriteFile(p.ConnSettings(), "[ZELVOMYSQL]\r\nCONN_STRING=" + connectionText + "\r\n");
     for (const ConnAttribute& a : ParseConnText(connectionText)) dsn += a.key + "=" + a.value + "\r\n";

@@ -2,10 +2,13 @@
 // time: each names exactly the one thing to fix, and leaves the machine as it found it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
+#include "db/Connection.h"
+#include "db/RecordAccess.h"
 #include "doctor/DemoInstallation.h"
 #include "doctor/Doctor.h"
 #include "platform/Files.h"
@@ -98,7 +101,7 @@ TEST_F(Demo, PreparesEveryStatementOnTheDatabaseWithItsColumns) {
                            "MW_GET_ALL_SNAME", "MW_INS_SCHED_TECH", "GET_EXP_ORDINE", "GET_EXP_ORDINE_DETT"}) {
     const Finding* statement = nullptr;
     for (const Finding& f : report.findings)
-      if (f.area == "statements" && f.key == name) statement = &f;
+      if (f.area == "statements" && f.check == "statement" && f.key == name) statement = &f;
     ASSERT_NE(statement, nullptr) << name;
     EXPECT_EQ(statement->level, Level::Ok) << statement->text;
     EXPECT_NE(statement->text.find("preparata sul database"), std::string::npos) << statement->text;
@@ -138,6 +141,7 @@ struct BrokenCase {
   const char* check;
   const char* key;   // of the one ERRORE; empty when it names a file alone
   const char* file;  // how the file it names ends
+  Level level = Level::Error;  // an AVVISO: the link works, but not as the user expects
 };
 
 void WriteKey(const std::string& file, const char* section, const char* key, const char* value) {
@@ -150,7 +154,13 @@ TEST_P(BrokenDemo, NamesExactlyTheOneThingToFix) {
   const BrokenCase& c = GetParam();
   c.breakIt(paths);
   DoctorReport report = RunDoctor();
-  std::vector<const Finding*> errors = test::FindingsAt(report, Level::Error);
+  std::vector<const Finding*> errors = test::FindingsAt(report, c.level);
+  // The demo's own warnings (lists and files not delivered yet) are in other areas.
+  if (c.level == Level::Warning) {
+    EXPECT_EQ(report.Count(Level::Error), 0) << test::Lines(report);
+    errors.erase(std::remove_if(errors.begin(), errors.end(), [&](const Finding* f) { return f->area != c.area; }),
+                 errors.end());
+  }
   ASSERT_EQ(errors.size(), 1u) << test::Lines(report);
   const Finding& error = *errors[0];
   EXPECT_EQ(error.area, c.area) << error.text;
@@ -163,7 +173,7 @@ TEST_P(BrokenDemo, NamesExactlyTheOneThingToFix) {
   EXPECT_EQ(error.text.find('\n'), std::string::npos) << error.text;
   EXPECT_EQ(error.text.rfind(error.file, 0), 0u) << error.text;
   EXPECT_NE(error.text.find(c.key), std::string::npos) << error.text;
-  EXPECT_EQ(report.ExitStatus(), 1);
+  EXPECT_EQ(report.ExitStatus(), c.level == Level::Error ? 1 : 0);
 }
 
 void Remove(const std::string& path) { platform::RemoveFile(path); }
@@ -276,6 +286,24 @@ const BrokenCase kBroken[] = {
                           "WHERE Produttore = '%s' AND Produttore2 = '%s' AND Codice = %s");
      },
      "statements", "prepare", "MW_GET_INFO_ACC", "ZELVOMW.XML"},
+    // Updates that do not leave the finish links as they found them.
+    {"FinishLinkWithoutAKey",
+     [](const DemoPaths&) {
+       ZelvoDbConnection db;
+       ASSERT_EQ(db.Open(""), 1);
+       ExecuteNoRecords(db, "DROP TABLE FinitureAccessori");
+       ExecuteNoRecords(db, "CREATE TABLE FinitureAccessori (Produttore VARCHAR(30), Produttore2 VARCHAR(30), "
+                            "Codice VARCHAR(30), Finitura VARCHAR(21))");
+       db.Close();
+     },
+     "statements", "repeat", "MW_INS_FIN_ACC", "ZELVOMW.XML", Level::Warning},
+    {"FinishLinkInsertedPlainly",
+     [](const DemoPaths& p) {
+       test::SetStatement(p.Xml(), "MW_INS_FIN_ACC",
+                          "INSERT INTO FinitureAccessori (Produttore, Produttore2, Codice, Finitura) "
+                          "VALUES ('%s', '%s', '%s', '%s')");
+     },
+     "statements", "repeat", "MW_INS_FIN_ACC", "ZELVOMW.XML", Level::Warning},
     {"CommandWithAParameterTooFew",
      [](const DemoPaths& p) {
        test::SetStatement(p.Xml(), "MW_UPD_CODES_XLS",
@@ -510,6 +538,8 @@ TEST_P(DemoOnEveryBackend, IsSoundAndAMissingColumnIsItsOneError) {
   EXPECT_TRUE(sound.Sound()) << test::Lines(sound);
   EXPECT_TRUE(Has(sound, Level::Ok, "database", "connection", "CONN_STRING")) << test::Lines(sound);
   EXPECT_TRUE(Has(sound, Level::Ok, "database", "dsn", "")) << test::Lines(sound);
+  // The catalog of either database shows the finish link's key.
+  EXPECT_TRUE(Has(sound, Level::Ok, "statements", "repeat", "MW_INS_FIN_ACC")) << test::Lines(sound);
 
   test::SetStatement(paths.Xml(), "GET_EXP_ORDINE_DETT", "SELECT Codice FROM RigheOrdine WHERE IdOrdine = '%s'");
   DoctorReport broken = RunDoctor();

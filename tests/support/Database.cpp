@@ -54,7 +54,7 @@ std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
 std::string HostDatabase::ConnectionText(const std::string& name) const {
   if (Which() == Backend::MariaDb) return ServerText() + "Database=" + name + ";";
   // NoCreat=1: a missing file is an error, not a new empty database.
-  return "Driver=SQLite3;Database=" + DriverPath(name) + ";NoCreat=1;JournalMode=WAL;SyncPragma=NORMAL;";
+  return "Driver=SQLite3;Database=" + DriverPath(name) + ";NoCreat=1;JournalMode=WAL;SyncPragma=NORMAL;StepAPI=1;";
 }
 
 // Tests run in parallel processes on one server: a name from a source of its own in each

@@ -26,11 +26,13 @@ CREATE INDEX AccessoriPerCodice ON Accessori (Produttore, Codice);
 CREATE TABLE Finiture (
   Codice VARCHAR(21) PRIMARY KEY
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+-- One row a link: the openings update links every finish of MaicoWin again each time it runs.
 CREATE TABLE FinitureAccessori (
   Produttore VARCHAR(30) NOT NULL,
   Produttore2 VARCHAR(30) NOT NULL,
   Codice VARCHAR(30) NOT NULL,
-  Finitura VARCHAR(21) NOT NULL
+  Finitura VARCHAR(21) NOT NULL,
+  PRIMARY KEY (Produttore, Produttore2, Codice, Finitura)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
 CREATE TABLE SchedeTecniche (
   Codice VARCHAR(30) PRIMARY KEY,

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <iterator>
@@ -161,6 +162,38 @@ class OdbcSource final : public DataSource {
     return names;
   }
 
+  // SQLStatistics lists a table's indexes one column a row; the primary key is one of them
+  // where the database backs it by an index, and SQLPrimaryKeys names it where it does not.
+  std::vector<std::vector<std::string>> UniqueKeys(const std::string& table) override {
+    RequireOpen();
+    Utf8Texts utf8;
+    std::u16string name = Wide(table);
+    std::map<std::string, std::vector<std::string>> keys;
+    {
+      Handle stmt = CatalogStatement();
+      Check(SQLStatisticsW(stmt.Get(), nullptr, 0, nullptr, 0, W(name), SQL_NTS, SQL_INDEX_UNIQUE, SQL_QUICK), stmt);
+      while (Fetched(stmt)) {
+        SQLSMALLINT nonUnique = 1, type = SQL_TABLE_STAT;
+        SQLLEN length = 0;
+        Check(SQLGetData(stmt.Get(), 7, SQL_C_SSHORT, &type, 0, &length), stmt);
+        Check(SQLGetData(stmt.Get(), 4, SQL_C_SSHORT, &nonUnique, 0, &length), stmt);
+        if (type != SQL_TABLE_STAT && length != SQL_NULL_DATA && nonUnique == SQL_FALSE)
+          keys["index " + TextColumn(stmt, 6)].push_back(TextColumn(stmt, 9));
+      }
+    }
+    {
+      Handle stmt = CatalogStatement();
+      Check(SQLPrimaryKeysW(stmt.Get(), nullptr, 0, nullptr, 0, W(name), SQL_NTS), stmt);
+      std::vector<std::string> primary;
+      while (Fetched(stmt)) primary.push_back(TextColumn(stmt, 4));
+      if (!primary.empty()) keys["primary"] = primary;
+    }
+    std::vector<std::vector<std::string>> found;
+    for (auto& [index, columns] : keys)
+      if (std::find(found.begin(), found.end(), columns) == found.end()) found.push_back(columns);
+    return found;
+  }
+
   std::unique_ptr<RecordSource> OpenPreparedRecordSet(const std::string& statement,
                                                       const std::vector<std::string>& texts) override {
     RequireOpen();
@@ -181,6 +214,25 @@ class OdbcSource final : public DataSource {
  private:
   void RequireOpen() const {
     if (!connected_) throw DbError(kAdoClosed, kAdoClosedText);
+  }
+  Handle CatalogStatement() {
+    Handle stmt(SQL_HANDLE_STMT, dbc_.Get());
+    if (!stmt) ThrowDiagnostics(dbc_);
+    return stmt;
+  }
+  static bool Fetched(const Handle& stmt) {
+    SQLRETURN rc = SQLFetch(stmt.Get());
+    if (rc == SQL_NO_DATA) return false;
+    Check(rc, stmt);
+    return true;
+  }
+  static std::string TextColumn(const Handle& stmt, SQLUSMALLINT column) {
+    SQLWCHAR text[256] = {};
+    SQLLEN length = 0;
+    Check(SQLGetData(stmt.Get(), column, SQL_C_WCHAR, text, sizeof text, &length), stmt);
+    if (length == SQL_NULL_DATA || length < 0) return "";
+    std::size_t chars = std::size_t(length) / sizeof(SQLWCHAR);
+    return Narrow(text, chars < 255 ? chars : 255);
   }
   void Disconnect() {
     prepared_.clear();  // their handles go before the connection's
