@@ -73,10 +73,14 @@ for name in "${targets[@]}"; do
 import os, sys, xlrd.compdoc
 for path in sys.argv[2:]:
     with open(path, 'rb') as f:
-        doc = xlrd.compdoc.CompDoc(f.read())
-    stream = doc.get_named_stream('Workbook') or doc.get_named_stream('Book') or doc.get_named_stream('WORKBOOK')
-    with open(os.path.join(sys.argv[1], 'seed-' + os.path.basename(path)), 'wb') as out:
-        out.write(b'\0' + bytes(stream[:8191]))
+        data = f.read()
+    stream = data  # the sheets of Excel 2 to 4 are the bare stream
+    if data[:8] == xlrd.compdoc.SIGNATURE:
+        doc = xlrd.compdoc.CompDoc(data, logfile=open(os.devnull, 'w'))
+        stream = doc.get_named_stream('Workbook') or doc.get_named_stream('Book') or doc.get_named_stream('WORKBOOK')
+    if stream:
+        with open(os.path.join(sys.argv[1], 'seed-' + os.path.basename(path)), 'wb') as out:
+            out.write(b'\0' + bytes(stream[:8191]))
 PY
   fi
   limit_var=ZELVOMW_FUZZ_SECONDS_$name
