@@ -235,7 +235,7 @@ def record(rid, body):
     return struct.pack('<HH', rid, len(body)) + body
 
 
-def biff_sheet(target, version):
+def biff_sheet(target, version, codepage=1252, name='Cerniera n. %d città'):
     """An Excel 4 (or Excel 2) sheet file, which no writer here makes any more: built record by
     record in Excel's layout, and read by xlrd like any other."""
     out = b''
@@ -245,7 +245,7 @@ def biff_sheet(target, version):
         return struct.pack('<HHH', row, col, xf)
     if version == 4:
         out += record(0x0409, struct.pack('<HHH', 0, 0x10, 0))
-        out += record(0x0042, struct.pack('<H', 1252))
+        out += record(0x0042, struct.pack('<H', codepage))
         for code in [b'General', b'0.00', b'dd/mm/yyyy', b'hh:mm']:
             out += record(0x041E, struct.pack('<HB', 0, len(code)) + code)
         for fmt in [0, 1, 2, 3]:
@@ -257,7 +257,7 @@ def biff_sheet(target, version):
         string = lambda t: record(0x0207, struct.pack('<H', len(t)) + t)
     else:
         out += record(0x0009, struct.pack('<HH', 2, 0x10))
-        out += record(0x0042, struct.pack('<H', 1252))
+        out += record(0x0042, struct.pack('<H', codepage))
         text = lambda row, col, t: record(0x0004, cell(row, col) + struct.pack('<B', len(t)) + t)
         number = lambda row, col, v, xf=0: record(0x0003, cell(row, col) + struct.pack('<d', v))
         boolean = lambda row, col, v: record(0x0005, cell(row, col) + struct.pack('<BB', v, 0))
@@ -265,7 +265,7 @@ def biff_sheet(target, version):
         string = lambda t: record(0x0007, struct.pack('<B', len(t)) + t)
     out += text(0, 0, b'Codice') + text(0, 1, b'Descrizione') + text(0, 2, b'Netto') + text(0, 3, b'Data')
     for i in range(1, 21):
-        out += number(i, 0, 301200 + i) + text(i, 1, ('Cerniera n. %d città' % i).encode('cp1252'))
+        out += number(i, 0, 301200 + i) + text(i, 1, (name % i).encode('cp%d' % codepage))
         out += formula(i, 2, struct.pack('<d', i * 1.25))
         if version == 4:
             out += number(i, 3, 39807 + i, xf=2)
@@ -312,6 +312,7 @@ def main():
             f.write(data.replace(name, 'WORKBOOK'.encode('utf-16-le')))
         biff_sheet('excel4.xls', 4)
         biff_sheet('excel2.xls', 2)
+        biff_sheet('excel4-cp1251.xls', 4, 1251, 'Петля n. %d «Ё»')  # a Russian Excel 4
         with_xlwt('xlwt.xls')
         with_xlsxwriter('xlsxwriter.xlsx')
         with_openpyxl('openpyxl.xlsx')

@@ -140,7 +140,7 @@ TEST_P(FieldWorkbook, ReadsAsTheIndependentReaderDoes) {
 
 INSTANTIATE_TEST_SUITE_P(Files, FieldWorkbook,
                          ::testing::Values("lo-excel97.xls", "lo-excel97-1904.xls", "lo-excel97-capitals.xls",
-                                           "gnumeric-biff8.xls", "gnumeric-biff7.xls", "xlwt.xls", "excel4.xls", "excel2.xls",
+                                           "gnumeric-biff8.xls", "gnumeric-biff7.xls", "xlwt.xls", "excel4.xls", "excel2.xls", "excel4-cp1251.xls",
                                            "lo-excel2007.xlsx", "lo-excel2007-1904.xlsx", "lo-ooxml.xlsx",
                                            "gnumeric.xlsx", "xlsxwriter.xlsx", "openpyxl.xlsx"),
                          [](const ::testing::TestParamInfo<const char*>& info) {

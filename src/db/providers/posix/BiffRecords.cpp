@@ -76,14 +76,15 @@ std::uint32_t Fields::U32() {
   const std::uint8_t* p = Take(4);
   return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
 }
-double Fields::F64() {
-  const std::uint8_t* p = Take(8);
+double Float64(const std::uint8_t* bytes) {
   std::uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = bits << 8 | p[i];
+  for (int i = 7; i >= 0; --i) bits = bits << 8 | bytes[i];
   double v;
   std::memcpy(&v, &bits, sizeof v);
   return v;
 }
+
+double Fields::F64() { return Float64(Take(8)); }
 
 // Runs and phonetic text may be split anywhere between pieces.
 void Fields::Skip(std::size_t count) {
@@ -130,13 +131,22 @@ std::string Fields::Bytes(std::size_t count) {
   return out;
 }
 
-std::string CodePage::ToCp1252(const std::string& bytes) const {
+void CodePage::Close::operator()(void* converter) const { iconv_close(static_cast<iconv_t>(converter)); }
+
+void CodePage::Set(std::uint16_t codePage) {
+  converter_.reset();
   // 367 is ASCII and 32769 Excel's own name for Windows-1252; 0 and 1200 appear in files whose
   // writer meant the default.
-  if (codePage_ == 1252 || codePage_ == 367 || codePage_ == 32769 || codePage_ == 0 || codePage_ == 1200) return bytes;
-  std::string from = codePage_ == 10000 ? "MACINTOSH" : "CP" + std::to_string(codePage_);
+  if (codePage == 1252 || codePage == 367 || codePage == 32769 || codePage == 0 || codePage == 1200) return;
+  std::string from = codePage == 10000 ? "MACINTOSH" : "CP" + std::to_string(codePage);
   iconv_t cd = iconv_open("UTF-8", from.c_str());
-  if (cd == iconv_t(-1)) return bytes;
+  if (cd != iconv_t(-1)) converter_.reset(cd);  // a code page iconv does not know: as it is
+}
+
+std::string CodePage::ToCp1252(const std::string& bytes) const {
+  if (!converter_) return bytes;
+  iconv_t cd = static_cast<iconv_t>(converter_.get());
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);  // a text starts in the initial state
   std::string utf8(bytes.size() * 4 + 4, '\0');
   char* in = const_cast<char*>(bytes.data());
   std::size_t inLeft = bytes.size(), outLeft = utf8.size();
@@ -150,7 +160,6 @@ std::string CodePage::ToCp1252(const std::string& bytes) const {
     ++in;
     --inLeft;
   }
-  iconv_close(cd);
   utf8.resize(utf8.size() - outLeft);
   return platform::Utf8ToCp1252(utf8);
 }

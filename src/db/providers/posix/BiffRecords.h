@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -81,13 +82,17 @@ class Fields {
 };
 
 // Turns the 8-bit texts of BIFF2-5 from the workbook's code page into Windows-1252.
+// The converter is opened once, when the workbook names its code page.
 class CodePage {
  public:
-  void Set(std::uint16_t codePage) { codePage_ = codePage; }
+  void Set(std::uint16_t codePage);
   std::string ToCp1252(const std::string& bytes) const;
 
  private:
-  std::uint16_t codePage_ = 1252;
+  struct Close {
+    void operator()(void* converter) const;
+  };
+  std::unique_ptr<void, Close> converter_;  // none: the texts are Windows-1252 already
 };
 
 // A BIFF8 string (XLUnicodeString, or the rich one of the shared string table): its length in
@@ -97,6 +102,8 @@ std::string UnicodeString(Fields& fields, int lengthBytes);
 // A BIFF2-5 string: its length in `lengthBytes` bytes, then its 8-bit characters.
 std::string ByteString(Fields& fields, int lengthBytes, const CodePage& codePage);
 
+// The little-endian IEEE double at those 8 bytes.
+double Float64(const std::uint8_t* bytes);
 // An RK number: a 30-bit integer or the high bits of a double, perhaps hundredths.
 double RkNumber(std::uint32_t rk);
 

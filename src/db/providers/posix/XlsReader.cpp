@@ -11,7 +11,6 @@
 #include <gsf/gsf-input-stdio.h>
 #include <gsf/gsf-input.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -250,11 +249,7 @@ class XlsWorkbook final : public WorkbookReader {
     std::uint8_t b[8];
     for (auto& byte : b) byte = f.U8();
     if (b[6] != 0xFF || b[7] != 0xFF) {
-      std::uint64_t bits = 0;
-      for (int i = 7; i >= 0; --i) bits = bits << 8 | b[i];
-      double v;
-      std::memcpy(&v, &bits, sizeof v);
-      cells.Number(row, column, v, date);
+      cells.Number(row, column, Float64(b), date);
       return false;
     }
     switch (b[0]) {
