@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "calc/JobItem.h"
 #include "platform/Profile.h"
 #include "platform/Programs.h"
@@ -17,9 +14,6 @@
 
 namespace zmw {
 namespace {
-
-std::string ReadText(const std::string& path) { return test::ReadHostFile(path); }
-std::string LastLine(const std::string& text) { return test::LastLine(text); }
 
 class ZelvomwExe : public test::HostDatabase {
  protected:
@@ -31,83 +25,63 @@ class ZelvomwExe : public test::HostDatabase {
     platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "TMP_PATH", Scratch().c_str());
     test::MakeFolders(Scratch() + "\\JOBS");
     ASSERT_TRUE(test::SaveWidthJob(Scratch() + "\\JOBS\\A123.MW", "A123"));
-    log_ = Scratch() + "\\ui.log";
   }
   void TearDown() override {
     if (platform::CalcWindowExists("ZelvoMwCalc")) platform::PostQuitToCalcWindow("ZelvoMwCalc");
     test::HostDatabase::TearDown();
   }
 
-  // Runs zelvomw.exe in batch with the arguments; its exit code, standard output in out_. With
-  // killAfter set, the process is ended from outside (TerminateProcess) after that many
-  // milliseconds, if it still runs.
+  // Runs zelvomw.exe in batch with the arguments: its exit code, its output in out_. With
+  // killAfter set, it is ended from outside (TerminateProcess) after that many milliseconds.
   int Run(const std::string& arguments, int killAfter = -1) {
-    std::string program = test::HostPath(ZMW_COMMAND);
-    std::string outFile = Scratch() + "\\out.txt";
+    std::string program = test::HostPath(ZMW_COMMAND), outFile = Scratch() + "\\out.txt";
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     platform::win32::UniqueFileHandle out(::CreateFileA(outFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out) return -1;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
+    STARTUPINFOA startup = {sizeof startup};
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out.Get();
-    startup.hStdError = out.Get();
-    startup.hStdInput = nullptr;
+    startup.hStdOutput = startup.hStdError = out.Get();
     // The child takes this process's environment, with the batch interface asked for.
     test::SetEnv("ZELVOMW_UI", "batch");
-    test::SetEnv("ZELVOMW_UI_LOG", log_);
+    test::SetEnv("ZELVOMW_UI_LOG", Scratch() + "\\ui.log");
     std::string command = "\"" + program + "\" " + arguments;
     PROCESS_INFORMATION info = {};
-    BOOL started = ::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                    &startup, &info);
+    BOOL started = out && ::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                           &startup, &info);
     test::UnsetEnv("ZELVOMW_UI");
     test::UnsetEnv("ZELVOMW_UI_LOG");
     if (!started) return -2;
     platform::win32::UniqueHandle process(info.hProcess), thread(info.hThread);
-    if (killAfter >= 0 && ::WaitForSingleObject(process.Get(), DWORD(killAfter)) == WAIT_TIMEOUT) {
+    if (killAfter >= 0 && ::WaitForSingleObject(process.Get(), DWORD(killAfter)) == WAIT_TIMEOUT)
       ::TerminateProcess(process.Get(), 137);
-      ::WaitForSingleObject(process.Get(), 10000);
-    }
-    if (::WaitForSingleObject(process.Get(), 120000) != WAIT_OBJECT_0) {
-      ::TerminateProcess(process.Get(), 99);
-      return -3;
-    }
+    if (::WaitForSingleObject(process.Get(), 120000) != WAIT_OBJECT_0) return ::TerminateProcess(process.Get(), 99), -3;
     DWORD code = 0;
     ::GetExitCodeProcess(process.Get(), &code);
     out.Reset();
-    out_ = ReadText(outFile);
+    out_ = test::ReadHostFile(outFile);
     return int(code);
   }
-
-  std::string Log() const { return ReadText(log_); }
-
+  std::string Log() const { return test::ReadHostFile(Scratch() + "\\ui.log"); }
   std::string out_;
-  std::string log_;
 };
 
 TEST_F(ZelvomwExe, RunsTheDemosRoadThroughTheRealDll) {
   EXPECT_EQ(Run("LanciaCalcoloMW " + Scratch() + "\\JOBS\\A123.MW"), 0) << out_;
-  EXPECT_EQ(LastLine(out_), "1") << out_;
+  EXPECT_EQ(test::LastLine(out_), "1") << out_;
   EXPECT_NE(out_.find("[Zelvo] Calcolo MaicoWin terminato."), std::string::npos) << out_;
-  EXPECT_NE(Log().find("{\"kind\":\"message\",\"caption\":\"Zelvo\",\"text\":\"Calcolo MaicoWin terminato.\",\"style\":0,"
-                       "\"owner\":\"none\",\"answer\":1}"),
-            std::string::npos)
-      << Log();
-  EXPECT_NE(Log().find("{\"kind\":\"dialog\",\"template\":1002,\"event\":\"end\",\"result\":1}"), std::string::npos);
+  for (const char* logged : {"{\"kind\":\"message\",\"caption\":\"Zelvo\",\"text\":\"Calcolo MaicoWin terminato.\",\"style\":0,"
+                             "\"owner\":\"none\",\"answer\":1}",
+                             "{\"kind\":\"dialog\",\"template\":1002,\"event\":\"end\",\"result\":1}"})
+    EXPECT_NE(Log().find(logged), std::string::npos) << Log();
   JobItemList fit;
   fit.Load(Scratch() + "\\JOBS\\A123.FIT", CountRule::EmptyWhenNotPositive);
   ASSERT_EQ(fit.Size(), 2u);
   EXPECT_EQ(fit[0].Category.Get(), "CERNIERE") << "completed from the database through the DLL's own connection";
-
   EXPECT_EQ(Run("Ordine2Mw ORD-2008-001 Z W"), 0) << out_;
-  EXPECT_EQ(LastLine(out_), "0");
-  std::string order = test::ReadFile(Scratch() + "\\KBA12345.TXT");
-  EXPECT_EQ(order.rfind("AKORD-2008-001   A12345", 0), 0u) << order;
-
+  EXPECT_EQ(test::LastLine(out_), "0");
+  EXPECT_EQ(test::ReadFile(Scratch() + "\\KBA12345.TXT").rfind("AKORD-2008-001   A12345", 0), 0u);
   EXPECT_EQ(Run("Test"), 0) << out_;
-  EXPECT_EQ(LastLine(out_), "1");
-
+  EXPECT_EQ(test::LastLine(out_), "1");
   EXPECT_EQ(Run("NonEsiste"), 2) << out_;
 }
 

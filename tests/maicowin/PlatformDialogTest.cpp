@@ -22,11 +22,9 @@ TEST_F(PlatformDialogs, WaitEndsWithOkOnceTheAnswerIsThere) {
   platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", "C:\\MAICOWIN\\");
   test::WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI", "[EXPORT-IMPORT]\r\nEXPORT=C:\\MAICOWIN\\EXCH\\RESULT.TXT\r\n");
   test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.TXT", "result");
-  CMwWaitDlg wait;
-  EXPECT_EQ(wait.DoModal(), 1);
+  EXPECT_EQ(CMwWaitDlg().DoModal(), 1);
   test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.TXT", "");
-  CMwWaitDlg empty;
-  EXPECT_EQ(empty.DoModal(), 2);
+  EXPECT_EQ(CMwWaitDlg().DoModal(), 2);
 }
 
 TEST_F(PlatformDialogs, ProgressBarEndsFullAfterFourSteps) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "maicowin/WaitDialogs.h"
 #include "platform/Profile.h"
 #include "platform/Programs.h"
@@ -27,102 +29,89 @@ class Wait : public test::CleanMachine {
       }
     };
   }
+  // The boxes shown: "caption: text /style", and "active" when owned by the active window.
+  std::vector<std::string> Messages() {
+    std::vector<std::string> shown;
+    for (const auto& m : ui.messages)
+      shown.push_back(m.caption + ": " + m.text + " /" + std::to_string(m.style) + (m.owner == platform::Owner::Active ? " active" : ""));
+    return shown;
+  }
   int clickAt = -1;
   int ticks = 0;
 };
 
-TEST_F(Wait, AnAnswerThatIsThereEndsTheWaitAtTheFirstTick) {
-  test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.TXT", "result");
-  CMwWaitDlg wait;
-  EXPECT_EQ(wait.DoModal(), 1);
-  EXPECT_EQ(ticks, 1);
+// The moment (the answer file, the settings, the calculation window), the action (Annulla at a
+// tick and the answer to the question), and how the wait ends.
+// answer: RESULT.TXT (nullptr: none); settings: "no folder" or "no export key"; polled: the timer
+// of 100 ms started; answers: to the question that Annulla asks.
+struct WaitCase {
+  const char *name, *answer = nullptr, *settings = ""; bool calcWindow = false; int clickAt = -1; std::deque<int> answers = {};
+  int result, ticks; bool polled = true; std::vector<std::string> messages = {}; bool jobStays = true;
+};
+void PrintTo(const WaitCase& c, std::ostream* os) { *os << c.name; }
+
+class WaitTable : public Wait, public ::testing::WithParamInterface<WaitCase> {};
+
+TEST_P(WaitTable, EndsAsItShould) {
+  const WaitCase& c = GetParam();
+  if (c.answer) test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.TXT", c.answer);
+  if (std::string(c.settings) == "no folder") platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", nullptr);
+  if (std::string(c.settings) == "no export key")
+    test::WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI", "[EXPORT-IMPORT]\r\nIMPORT=C:\\X.TXT\r\n");
+  std::optional<platform::CalcWindow> calc;
+  if (c.calcWindow) {
+    ASSERT_TRUE(calc.emplace("ZelvoMwCalc").Valid());
+  }
+  clickAt = c.clickAt;
+  ui.messageAnswers = c.answers;
+  EXPECT_EQ(CMwWaitDlg().DoModal(), c.result) << "-1: still waiting when the test's patience ends";
+  EXPECT_EQ(ticks, c.ticks);
   ASSERT_EQ(dialogs.dialogs.size(), 1u);
   EXPECT_EQ(dialogs.dialogs[0].templateId, 1002);
-  EXPECT_EQ(dialogs.dialogs[0].timersStarted, (std::map<unsigned, unsigned>{{1u, 100u}}));
-}
-
-TEST_F(Wait, AnEmptyAnswerIsACancel) {
-  test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.TXT", "");
-  CMwWaitDlg wait;
-  EXPECT_EQ(wait.DoModal(), 2);
-}
-
-TEST_F(Wait, NoAnswerKeepsWaiting) {
-  CMwWaitDlg wait;
-  EXPECT_EQ(wait.DoModal(), -1) << "still waiting when the test's patience ends";
-  EXPECT_EQ(ticks, 5);
-}
-
-TEST_F(Wait, WithoutInstallationFolderOrExportKeyNothingIsPolled) {
-  for (int variant = 0; variant < 2; ++variant) {
-    if (variant == 0) platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", nullptr);
-    else test::WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI", "[EXPORT-IMPORT]\r\nIMPORT=C:\\X.TXT\r\n");
-    test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.TXT", "result");
-    dialogs.dialogs.clear();
-    CMwWaitDlg wait;
-    EXPECT_EQ(wait.DoModal(), -1);
-    EXPECT_TRUE(dialogs.dialogs[0].timersStarted.empty());
-    platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", "C:\\MAICOWIN\\");
+  using Timers = std::map<unsigned, unsigned>;
+  EXPECT_EQ(dialogs.dialogs[0].timersStarted, (c.polled ? Timers{{1u, 100u}} : Timers{}));
+  EXPECT_EQ(Messages(), c.messages);
+  EXPECT_EQ(test::FileExists(Scratch() + "\\JOBS\\A123.MW"), c.jobStays);
+  if (calc) {
+    EXPECT_TRUE(calc->WaitForQuit(2000)) << "the quit message";
   }
 }
 
-TEST_F(Wait, CancelAskedAndDeniedGoesOnWaiting) {
-  clickAt = 1;
-  ui.messageAnswers = {platform::kIdNo};
-  CMwWaitDlg wait;
-  EXPECT_EQ(wait.DoModal(), -1);
-  ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, "Sei sicuro");
-  EXPECT_EQ(ui.messages[0].caption, "Attenzione");
-  EXPECT_EQ(ui.messages[0].style, unsigned(platform::kMbYesNo | platform::kMbIconQuestion));
-  EXPECT_EQ(ui.messages[0].owner, platform::Owner::Active);
-  EXPECT_TRUE(test::FileExists(Scratch() + "\\JOBS\\A123.MW"));
-}
+const char* const kSure = "Attenzione: Sei sicuro /36 active";
 
-TEST_F(Wait, CancelWithoutCalculationWindowLeavesEverything) {
-  clickAt = 1;
-  ui.messageAnswers = {platform::kIdYes};
-  CMwWaitDlg wait;
-  EXPECT_EQ(wait.DoModal(), -1);
-  EXPECT_EQ(ui.messages.size(), 1u);
-  EXPECT_TRUE(test::FileExists(Scratch() + "\\JOBS\\A123.MW"));
-}
-
-TEST_F(Wait, CancelWithTheWindowQuitsItDeletesTheJobAndSaysSo) {
-  platform::CalcWindow calc("ZelvoMwCalc");
-  ASSERT_TRUE(calc.Valid());
-  clickAt = 0;
-  ui.messageAnswers = {platform::kIdYes};
-  CMwWaitDlg wait;
-  EXPECT_NE(wait.DoModal(), 1);
-  EXPECT_TRUE(calc.WaitForQuit(2000)) << "the quit message";
-  EXPECT_FALSE(test::FileExists(Scratch() + "\\JOBS\\A123.MW"));
-  ASSERT_EQ(ui.messages.size(), 2u);
-  EXPECT_EQ(ui.messages[1].text, "Sara` necessario ricalcolare la commessa.");
-  EXPECT_EQ(ui.messages[1].caption, "Attenzione");
-  EXPECT_EQ(ui.messages[1].style, unsigned(platform::kMbOk | platform::kMbIconAsterisk));
-  EXPECT_EQ(dialogs.dialogs[0].events.back(), "end 2");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Table, WaitTable,
+    ::testing::Values(
+        WaitCase{.name = "AnAnswerThatIsThereEndsTheWaitAtTheFirstTick", .answer = "result", .result = 1, .ticks = 1},
+        WaitCase{.name = "AnEmptyAnswerIsACancel", .answer = "", .result = 2, .ticks = 1},
+        WaitCase{.name = "NoAnswerKeepsWaiting", .result = -1, .ticks = 5},
+        WaitCase{.name = "WithoutInstallationFolderNothingIsPolled", .answer = "result", .settings = "no folder", .result = -1,
+                 .ticks = 5, .polled = false},
+        WaitCase{.name = "WithoutExportKeyNothingIsPolled", .answer = "result", .settings = "no export key", .result = -1,
+                 .ticks = 5, .polled = false},
+        WaitCase{.name = "CancelAskedAndDeniedGoesOnWaiting", .clickAt = 1, .answers = {platform::kIdNo}, .result = -1,
+                 .ticks = 5, .messages = {kSure}},
+        WaitCase{.name = "CancelWithoutCalculationWindowLeavesEverything", .clickAt = 1, .answers = {platform::kIdYes},
+                 .result = -1, .ticks = 5, .messages = {kSure}},
+        WaitCase{.name = "CancelWithTheWindowQuitsItDeletesTheJobAndSaysSo", .calcWindow = true, .clickAt = 0,
+                 .answers = {platform::kIdYes}, .result = 2, .ticks = 1,
+                 .messages = {kSure, "Attenzione: Sara` necessario ricalcolare la commessa. /64 active"}, .jobStays = false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Wait, TheAnswerMayComeWhileTheQuestionIsOpen) {
   platform::CalcWindow calc("ZelvoMwCalc");
-  clickAt = 0;
   ui.messageAnswers = {platform::kIdYes};
-  CMwWaitDlg* running = nullptr;
   test::RecordedDialog* window = nullptr;
   dialogs.driver = [&](test::RecordedDialog& d) {
     window = &d;
     d.Click(CMwWaitDlg::kCancelButton);
   };
   ui.whileShowing = [&](const test::ShownMessage& m) {
-    if (m.text == "Sei sicuro") {
-      test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.TXT", "result");
-      window->Tick();  // the timer runs on while the box is open
-    }
+    if (m.text != "Sei sicuro") return;
+    test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.TXT", "result");
+    window->Tick();  // the timer runs on while the box is open
   };
-  CMwWaitDlg wait;
-  running = &wait;
-  EXPECT_EQ(running->DoModal(), 1) << "the wait had ended with OK";
+  EXPECT_EQ(CMwWaitDlg().DoModal(), 1) << "the wait had ended with OK";
   EXPECT_TRUE(calc.WaitForQuit(2000)) << "and the answer Yes is still carried out";
   EXPECT_FALSE(test::FileExists(Scratch() + "\\JOBS\\A123.MW"));
   EXPECT_EQ(ui.messages.size(), 2u);
@@ -136,14 +125,14 @@ TEST_F(Wait, RemoteJobFolderCancelDeletesInTheLocalFolder) {
   platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "TMP_PATH", (Scratch() + "\\JOBS\\").c_str());
   clickAt = 0;
   ui.messageAnswers = {platform::kIdYes};
-  { CMwWaitDlg().DoModal(); }
+  CMwWaitDlg().DoModal();
   EXPECT_FALSE(test::FileExists(Scratch() + "\\JOBS\\A123.MW"));
   EXPECT_TRUE(test::FileExists("N:\\JOBS\\A123.MW"));
 
   test::WriteFile(Scratch() + "\\JOBS\\A123.MW", "local");
   platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "TMP_PATH", nullptr);
   ui.messageAnswers = {platform::kIdYes};
-  { CMwWaitDlg().DoModal(); }
+  CMwWaitDlg().DoModal();
   EXPECT_FALSE(test::FileExists("N:\\JOBS\\A123.MW")) << "with TMP_PATH empty, in JOB_PATH";
   EXPECT_TRUE(test::FileExists(Scratch() + "\\JOBS\\A123.MW"));
 }
