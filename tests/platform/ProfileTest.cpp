@@ -1,154 +1,113 @@
 // The profile functions as the library uses them. On Windows (and Wine) these are the system's
-// own; on POSIX our store must give the same answers.
+// own; on POSIX our store must give the same answers. Then our own INI store: what it keeps of a
+// file when it changes one key.
 #include <gtest/gtest.h>
 
 #include "platform/Profile.h"
+#include "platform/common/IniDocument.h"
 #include "support/TestEnv.h"
 
-namespace zmw {
+namespace zmw::platform {
 namespace {
-
-using platform::ProfileReadInt;
-using platform::ProfileReadString;
-using platform::ProfileWriteString;
-
-const char kSample[] =
-    "; a comment=1\r\n"
-    "[Sec One]\r\n"
-    "name1=val1\r\n"
-    "  spaced key  =  spaced value  \r\n"
-    "quoted=\"  in quotes  \"\r\n"
-    "single='single'\r\n"
-    "unbalanced=\"unbalanced\r\n"
-    "inner=\"a\"b\"\r\n"
-    "empty=\r\n"
-    "noequals\r\n"
-    "#hash=2\r\n"
-    "inline=a;b ; comment?\r\n"
-    "dup=first\r\n"
-    "dup=second\r\n"
-    "[ section2 ] trailing\r\n"
-    "k=v2\r\n"
-    "[Sec One]\r\n"
-    "later=not seen\r\n";
 
 class Profile : public test::CleanMachine {
  protected:
   void SetUp() override {
     test::CleanMachine::SetUp();
-    file = Scratch() + "\\SAMPLE.INI";
-    test::WriteFile(file, kSample);
+    file = At("SAMPLE.INI");
+    test::WriteFile(file, "[Sec One]\r\nname1=val1\r\n  spaced key  =  spaced value  \r\nquoted=\"  in quotes  \"\r\n"
+                          "single='single'\r\nunbalanced=\"unbalanced\r\nempty=\r\nnoequals\r\n#hash=2\r\ndup=first\r\n"
+                          "dup=second\r\n[ section2 ] trailing\r\nk=v2\r\n[Sec One]\r\nlater=not seen\r\n");
   }
+  std::string At(const std::string& name) const { return Scratch() + "\\" + name; }
   std::string Read(const char* section, const char* key, const char* def = "", std::size_t size = 1024) {
     return ProfileReadString(file.c_str(), section, key, def, size);
   }
   std::string file;
 };
 
-struct ReadCase {
-  const char* section;
-  const char* key;
-  const char* expected;
-};
-
-class ProfileRead : public Profile, public ::testing::WithParamInterface<ReadCase> {};
-
-TEST_P(ProfileRead, ReadsAsWindowsDoes) {
-  EXPECT_EQ(Read(GetParam().section, GetParam().key, "DEF"), GetParam().expected)
-      << GetParam().section << "/" << GetParam().key;
+// The buffer holds size - 1 characters; a default loses its trailing blanks only.
+TEST_F(Profile, ReadsAsWindowsDoes) {
+  struct { const char *section, *key, *expected, *def = "DEF"; std::size_t size = 1024; } rows[] = {
+      {"sec one", "NaMe1", "val1"}, {"SEC ONE", "  spaced key  ", "spaced value"}, {"Sec One", "quoted", "  in quotes  "},
+      {"Sec One", "single", "single"}, {"Sec One", "unbalanced", "\"unbalanced"}, {"Sec One", "empty", ""},
+      {"Sec One", "noequals", "DEF"}, {"Sec One", "#hash", "2"}, {"Sec One", "dup", "first"}, {"Sec One", "later", "DEF"},
+      {"section2", "k", "v2"}, {"Nowhere", "name1", "DEF"}, {"Sec One", "name1", "val", "", 4},
+      {"Sec One", "name1", "val1", "", 5}, {"Sec One", "name1", "", "", 1}, {"Sec One", "missing", "default", "default  "},
+      {"Sec One", "missing", "  Def", "  Def"}};
+  for (const auto& r : rows)
+    EXPECT_EQ(Read(r.section, r.key, r.def, r.size), r.expected) << r.section << "/" << r.key << " " << r.size;
+  EXPECT_EQ(ProfileReadString(At("NONE.INI").c_str(), "a", "b", "x", 1024), "x");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ProfileRead,
-    ::testing::Values(ReadCase{"Sec One", "name1", "val1"}, ReadCase{"sec one", "NaMe1", "val1"},
-                      ReadCase{"SEC ONE", "spaced key", "spaced value"},
-                      ReadCase{"Sec One", "  spaced key  ", "spaced value"},
-                      ReadCase{"Sec One", "quoted", "  in quotes  "},
-                      ReadCase{"Sec One", "single", "single"},
-                      ReadCase{"Sec One", "unbalanced", "\"unbalanced"},
-                      ReadCase{"Sec One", "inner", "a\"b"}, ReadCase{"Sec One", "empty", ""},
-                      ReadCase{"Sec One", "noequals", "DEF"}, ReadCase{"Sec One", "#hash", "2"},
-                      ReadCase{"Sec One", "inline", "a;b ; comment?"},
-                      ReadCase{"Sec One", "dup", "first"}, ReadCase{"Sec One", "later", "DEF"},
-                      ReadCase{"section2", "k", "v2"}, ReadCase{"Sec One", "missing", "DEF"},
-                      ReadCase{"Nowhere", "name1", "DEF"}));
-
-TEST_F(Profile, BufferCutsToSizeMinusOne) {
-  EXPECT_EQ(Read("Sec One", "name1", "", 4), "val");
-  EXPECT_EQ(Read("Sec One", "name1", "", 5), "val1");
-  EXPECT_EQ(Read("Sec One", "name1", "", 1), "");
-  EXPECT_EQ(Read("Sec One", "missing", "DEFAULTVALUE", 5), "DEFA");
-}
-
-TEST_F(Profile, DefaultLosesTrailingBlanksOnly) {
-  EXPECT_EQ(Read("Sec One", "missing", "default  "), "default");
-  EXPECT_EQ(Read("Sec One", "missing", "  Def"), "  Def");
-  EXPECT_EQ(ProfileReadString((Scratch() + "\\NONE.INI").c_str(), "a", "b", "x", 1024), "x");
-}
-
-TEST_F(Profile, WriteCreatesTheFileInWindowsForm) {
-  std::string fresh = Scratch() + "\\NEW.INI";
+TEST_F(Profile, WritesCreateTheFileInWindowsForm) {
+  std::string fresh = At("NEW.INI");
   ASSERT_TRUE(ProfileWriteString(fresh.c_str(), "App", "key", "string"));
   EXPECT_EQ(test::ReadFile(fresh), "[App]\r\nkey=string\r\n");
   ASSERT_TRUE(ProfileWriteString(fresh.c_str(), "App2", "k2", "\xE8 \x80"));
   ASSERT_TRUE(ProfileWriteString(fresh.c_str(), "app", "KEY2", "second"));
-  EXPECT_EQ(test::ReadFile(fresh), "[App]\r\nkey=string\r\nKEY2=second\r\n[App2]\r\nk2=\xE8 \x80\r\n");
-}
-
-TEST_F(Profile, ReplacingKeepsTheKeySpelling) {
-  ASSERT_TRUE(ProfileWriteString(file.c_str(), "sec one", "NAME1", "replaced"));
-  EXPECT_EQ(Read("Sec One", "name1"), "replaced");
-  EXPECT_NE(test::ReadFile(file).find("name1=replaced\r\n"), std::string::npos);
-}
-
-TEST_F(Profile, NullValueDeletesKeyAndNullKeyDeletesSection) {
-  ASSERT_TRUE(ProfileWriteString(file.c_str(), "Sec One", "name1", nullptr));
-  EXPECT_EQ(Read("Sec One", "name1", "gone"), "gone");
-  EXPECT_EQ(Read("Sec One", "single"), "single");
-  ASSERT_TRUE(ProfileWriteString(file.c_str(), "section2", nullptr, "ignored"));
-  EXPECT_EQ(Read("section2", "k", "gone"), "gone");
-  EXPECT_TRUE(ProfileWriteString(file.c_str(), "Sec One", "never-there", nullptr));
-}
-
-TEST_F(Profile, EmptyValueIsWrittenAsKeyEquals) {
-  std::string fresh = Scratch() + "\\EMPTY.INI";
-  ASSERT_TRUE(ProfileWriteString(fresh.c_str(), "App", "key", ""));
-  EXPECT_EQ(test::ReadFile(fresh), "[App]\r\nkey=\r\n");
-}
-
-TEST_F(Profile, BareNamesLiveInTheProfileFolder) {
-  ASSERT_TRUE(ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", "C:\\MAICOWIN\\"));
-  EXPECT_EQ(test::ReadFile(ZelvoMwIniPath()), "[DIRS]\r\nINST_PATH=C:\\MAICOWIN\\\r\n");
-  EXPECT_EQ(ProfileReadString("zelvomw.ini", "dirs", "inst_path", "", 1024), "C:\\MAICOWIN\\");
+  EXPECT_EQ(test::ReadFile(fresh),
+            "[App]\r\nkey=string\r\nKEY2=second\r\n[App2]\r\nk2=\xE8 \x80\r\n");
   EXPECT_FALSE(ProfileWriteString("", "A", "b", "c"));
 }
 
-struct IntCase {
-  const char* value;
-  unsigned expected;
-};
-
-class ProfileInt : public Profile, public ::testing::WithParamInterface<IntCase> {};
-
-TEST_P(ProfileInt, ParsesLikeGetPrivateProfileInt) {
-  std::string fresh = Scratch() + "\\INT.INI";
-  test::WriteFile(fresh, std::string("[S]\r\nn=") + GetParam().value + "\r\n");
-  EXPECT_EQ(ProfileReadInt(fresh.c_str(), "S", "n", 99), GetParam().expected) << GetParam().value;
+TEST_F(Profile, ReplacingKeepsTheKeySpellingAndNullsDelete) {
+  ASSERT_TRUE(ProfileWriteString(file.c_str(), "sec one", "NAME1", "replaced"));
+  EXPECT_EQ(Read("Sec One", "name1"), "replaced");
+  EXPECT_NE(test::ReadFile(file).find("name1=replaced\r\n"), std::string::npos);
+  ASSERT_TRUE(ProfileWriteString(file.c_str(), "Sec One", "name1", nullptr));
+  EXPECT_EQ(Read("Sec One", "name1", "gone"), "gone");
+  ASSERT_TRUE(ProfileWriteString(file.c_str(), "section2", nullptr, "ignored"));
+  EXPECT_EQ(Read("section2", "k", "gone"), "gone");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ProfileInt,
-    ::testing::Values(IntCase{"1", 1}, IntCase{"+1", 1}, IntCase{"-1", 0xFFFFFFFFu},
-                      IntCase{"  77", 77}, IntCase{"42A94967297", 42}, IntCase{"B4294967297", 0},
-                      IntCase{"12abc", 12}, IntCase{"1.9", 1}, IntCase{"4294967296", 0},
-                      IntCase{"4294967297", 1}, IntCase{"99999999999", 1215752191u},
-                      IntCase{"0x1F", 31}, IntCase{"-0x10", 0xFFFFFFF0u}, IntCase{"\"5\"", 5},
-                      IntCase{"- 3", 0}, IntCase{"", 99}));
-
-TEST_F(Profile, IntOfAMissingKeyIsTheDefault) {
+TEST_F(Profile, IntParsesLikeGetPrivateProfileInt) {
+  struct { const char* value; unsigned expected; } rows[] = {
+      {"+1", 1}, {"-1", 0xFFFFFFFFu}, {"  77", 77}, {"12abc", 12}, {"4294967297", 1}, {"0x1F", 31}, {"-0x10", 0xFFFFFFF0u},
+      {"\"5\"", 5}, {"- 3", 0}, {"", 99}};
+  int n = 0;
+  for (const auto& r : rows) {
+    // A file per row: Wine's profile cache must not answer for a rewritten one.
+    std::string path = At("INT" + std::to_string(n++) + ".INI");
+    test::WriteFile(path, std::string("[S]\r\nn=") + r.value + "\r\n");
+    EXPECT_EQ(ProfileReadInt(path.c_str(), "S", "n", 99), r.expected) << r.value;
+  }
   EXPECT_EQ(ProfileReadInt(file.c_str(), "Sec One", "missing", 7), 7u);
-  EXPECT_EQ(ProfileReadInt((Scratch() + "\\NONE.INI").c_str(), "S", "n", -2), 0xFFFFFFFEu);
+  EXPECT_EQ(ProfileReadInt(At("NONE.INI").c_str(), "S", "n", -2), 0xFFFFFFFEu);
+}
+
+const std::string kFile = "\xEF\xBB\xBF; header comment\r\n[A]\n  Key = value  \n\n[B]\r\nx=1\r\n; trailing comment\r\n"
+                          "\r\n[C]\ry=2";
+
+// Each edit leaves the file as it was but for one piece: the text given in place of the one
+// it replaces.
+TEST(IniDocument, ChangesOnlyTheAffectedLines) {
+  struct { const char* what; void (*edit)(IniDocument&); const char *before, *after; } rows[] = {
+      {"nothing", [](IniDocument&) {}, "", ""},
+      {"new key after the last line of its section, before blank lines", [](IniDocument& d) { d.Set("B", "z", "3"); },
+       "comment\r\n\r\n", "comment\r\nz=3\r\n\r\n"},
+      {"new key in the last, unterminated section", [](IniDocument& d) { d.Set("C", "w", "4"); }, "y=2",
+       "y=2\r\nw=4\r\n"},
+      {"new section at the end", [](IniDocument& d) { d.Set("D", "k", "v"); }, "y=2", "y=2\r\n[D]\r\nk=v\r\n"},
+      {"delete section", [](IniDocument& d) { d.DeleteSection("b"); }, "[B]\r\nx=1\r\n; trailing comment\r\n\r\n", ""}};
+  for (const auto& r : rows) {
+    IniDocument doc = IniDocument::Parse(kFile);
+    r.edit(doc);
+    std::string expected = kFile;
+    expected.replace(expected.find(r.before), std::string(r.before).size(), r.after);
+    EXPECT_EQ(doc.Serialize(), expected) << r.what;
+  }
+}
+
+TEST(IniDocument, FindsKeysAfterEveryLineEnd) {
+  IniDocument doc = IniDocument::Parse(kFile);
+  EXPECT_EQ(doc.Find("B", "x"), "1");
+  EXPECT_EQ(doc.Find("C", "y"), "2");
+  EXPECT_FALSE(doc.Find("B", "; trailing comment").has_value());
+  // An unclosed bracket is a line of the section before; keys before any section are unreachable.
+  EXPECT_EQ(IniDocument::Parse("[S]\r\n[broken\r\na=1\r\n").Find("S", "a"), "1");
+  EXPECT_FALSE(IniDocument::Parse("a=1\r\n[S]\r\n").Find("", "a").has_value());
 }
 
 }  // namespace
-}  // namespace zmw
+}  // namespace zmw::platform

@@ -3,8 +3,8 @@
 // typed as the terminal sends them, and what it wrote afterwards read from the installation.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <string>
 
@@ -30,49 +30,64 @@ class TerminalForms : public test::CleanMachine {
     test::SetEnv("ZELVOMW_UI_LOG", log_);
   }
   void TearDown() override {
+    if (t && HasFailure())
+      std::cerr << t->Screen() << "At the cursor: " << t->AtCursor() << "\nLogged: " << test::ReadHostFile(log_);
+    t.reset();
     test::UnsetEnv("ZELVOMW_UI_LOG");
     test::CleanMachine::TearDown();
   }
 
-  // The configuration dialog, opened as Zelvo opens it, on a terminal of that size; standard
-  // output and error to the file named, when one is.
-  std::unique_ptr<test::VirtualTerminal> Configure(int rows = 35, int columns = 100, const std::string& output = "") {
-    auto t = std::make_unique<test::VirtualTerminal>(std::vector<std::string>{"LanciaConfiguratoreMW"}, rows, columns,
-                                                     output);
-    EXPECT_TRUE(t->Started());
-    return t;
+  // The configuration dialog, opened as Zelvo opens it, on a terminal of that size (standard
+  // output and error to the file named, when one is); whether it came to show the text.
+  bool Configure(const char* shows = kCaption, int rows = 35, int columns = 100, const std::string& output = "") {
+    t = std::make_unique<test::VirtualTerminal>(std::vector<std::string>{"LanciaConfiguratoreMW"}, rows, columns, output);
+    return t->Started() && t->WaitForText(shows);
   }
-
   // Whether the focus is on the push button or check box of that label: the cursor on the
   // button's label, or in the box just before it.
-  static bool FocusOn(const test::VirtualTerminal& t, const std::string& label) {
-    std::string at = t.AtCursor();
+  bool FocusOn(const std::string& label) const {
+    std::string at = t->AtCursor();
     return at.rfind(label, 0) == 0 || (at.size() > 3 && at.compare(1, 2, "] ") == 0 && at.compare(3, label.size(), label) == 0);
   }
   // Tab until the focus is on the label, as a person does; false when it never gets there.
-  static bool TabTo(test::VirtualTerminal& t, const std::string& label, int most = 20) {
-    for (int i = 0; i < most; ++i) {
-      if (FocusOn(t, label)) return true;
-      VTermPos before = t.Cursor();
-      t.Press(VTERM_KEY_TAB);
-      if (!t.WaitFor([&] { VTermPos now = t.Cursor(); return now.row != before.row || now.col != before.col; }, 5s))
-        return false;
+  bool TabTo(const std::string& label) {
+    for (int i = 0; i < 20 && !FocusOn(label); ++i)
+      if (!t->PressAndMove(VTERM_KEY_TAB)) return false;
+    return FocusOn(label);
+  }
+  // A scenario, step by step: the keys typed ("\t" Tab, "\r" Enter, the rest as text), then what
+  // must come of them: a text shown, "-" and a text gone, "@" and the label that has the focus,
+  // or ">" and a label that Tab reaches.
+  struct Step {
+    std::string keys, then;
+  };
+  void Steps(std::initializer_list<Step> steps) {
+    for (const Step& s : steps) {
+      for (char c : s.keys)
+        c == '\t' ? t->Press(VTERM_KEY_TAB) : c == '\r' ? t->Press(VTERM_KEY_ENTER) : t->Type(std::string(1, c));
+      std::string what = s.then.substr(1);
+      ASSERT_TRUE(s.then[0] == '-'   ? t->WaitGone(what)
+                  : s.then[0] == '@' ? t->WaitFor([&] { return FocusOn(what); }, 5s)
+                  : s.then[0] == '>' ? TabTo(what)
+                                     : t->WaitForText(s.then))
+          << "typed " << ::testing::PrintToString(s.keys) << ", then " << s.then;
     }
-    return FocusOn(t, label);
   }
   // The text after a label on its row, up to the next blank.
-  static std::string WordAfter(const test::VirtualTerminal& t, const std::string& label) {
-    int row = t.RowOf(label);
-    if (row < 0) return "";
-    std::string text = t.Row(row);
-    std::size_t start = text.find_first_not_of(' ', text.find(label) + label.size());
-    if (start == std::string::npos) return "";
-    return text.substr(start, text.find(' ', start) - start);
+  std::string WordAfter(const std::string& label) const {
+    std::string text = t->Shows(label) ? t->Row(t->RowOf(label)) : "";
+    std::size_t start = text.empty() ? std::string::npos : text.find_first_not_of(' ', text.find(label) + label.size());
+    return start == std::string::npos ? "" : text.substr(start, text.find(' ', start) - start);
   }
+  // The key ends the command well, its last line the dialog's result.
+  void End(VTermKey key, const char* result) {
+    t->Press(key);
+    EXPECT_EQ(t->Finish(), 0);
+    EXPECT_EQ(t->LastLine(), result);
+  }
+  bool Logged(const std::string& text) const { return test::ReadHostFile(log_).find(text) != std::string::npos; }
 
-  std::string Log() const { return test::ReadHostFile(log_); }
-  bool Logged(const std::string& text) const { return Log().find(text) != std::string::npos; }
-
+  std::unique_ptr<test::VirtualTerminal> t;
   std::string log_;
 };
 
@@ -80,36 +95,27 @@ class TerminalForms : public test::CleanMachine {
 // is typed replaces the field the focus starts on, and Enter is "Chiudi", which saves it and
 // leaves the terminal as it was for the export's result.
 TEST_F(TerminalForms, FitsEightyByThirtyAndChiudiSavesWhatWasTyped) {
-  auto t = Configure(30, 80);
-  ASSERT_TRUE(t->WaitForText(kCaption)) << t->Screen();
+  ASSERT_TRUE(Configure(kCaption, 30, 80));
   for (const char* shown : {"Codice cliente MaicoWin", "Percorsi", "Directory installazione MaicoWin",
                             "Accessori Maico (file ASC)", "Accessori Maico (file XLS)", "< Formato... >",
                             "[x] Calcolo MaicoWin abilitato", "< Start MaicoWin >", "< Aggiorna archivi... >",
                             "< Stop MaicoWin >", "< Chiudi >", "C:\\MAICOWIN\\DATI\\ARTICOLI.ASC"})
-    EXPECT_TRUE(t->Shows(shown)) << shown << "\n" << t->Screen();
+    EXPECT_TRUE(t->Shows(shown)) << shown;
   // Each edit on the row under its label.
-  EXPECT_EQ(t->RowOf("C:\\MAICOWIN\\ "), t->RowOf("Directory installazione MaicoWin") + 1) << t->Screen();
-  EXPECT_EQ(t->RowOf("K1"), t->RowOf("Codice cliente MaicoWin") + 1) << t->Screen();
+  EXPECT_EQ(t->RowOf("C:\\MAICOWIN\\ "), t->RowOf("Directory installazione MaicoWin") + 1);
+  EXPECT_EQ(t->RowOf("K1"), t->RowOf("Codice cliente MaicoWin") + 1);
   int sfoglia = 0;
-  for (int row = 0; row < 30; ++row)
-    for (std::size_t at = t->Row(row).find("< Sfoglia... >"); at != std::string::npos;
-         at = t->Row(row).find("< Sfoglia... >", at + 1))
-      ++sfoglia;
-  EXPECT_EQ(sfoglia, 3) << t->Screen();
-  EXPECT_TRUE(t->Shows("K1")) << t->Screen();
-
+  for (int row = 0; row < 30; ++row) sfoglia += t->Row(row).find("< Sfoglia... >") != std::string::npos;
+  EXPECT_EQ(sfoglia, 3) << "one on the row of each file's edit";
   t->Type("K42");
-  ASSERT_TRUE(t->WaitForText("K42")) << t->Screen();
-  EXPECT_FALSE(t->Shows("K1K42")) << "the field was selected whole when the dialog opened\n" << t->Screen();
-  t->Press(VTERM_KEY_TAB);
-  ASSERT_TRUE(t->WaitFor([&] { return t->Cursor().row == t->RowOf("C:\\MAICOWIN\\ "); }, 5s))
-      << "the focus goes on to the installation folder\n" << t->Screen();
-  t->Press(VTERM_KEY_ENTER);
-  EXPECT_EQ(t->Finish(), 0) << t->Screen();
-  EXPECT_EQ(t->LastLine(), "1") << t->Screen();
-  EXPECT_FALSE(t->Shows(kCaption)) << "the form is gone from the terminal\n" << t->Screen();
+  ASSERT_TRUE(t->WaitForText("K42"));
+  EXPECT_FALSE(t->Shows("K1K42")) << "the field was selected whole when the dialog opened";
+  ASSERT_TRUE(t->PressAndMove(VTERM_KEY_TAB));
+  EXPECT_EQ(t->Cursor().row, t->RowOf("C:\\MAICOWIN\\ ")) << "the focus goes on to the installation folder";
+  End(VTERM_KEY_ENTER, "1");
+  EXPECT_FALSE(t->Shows(kCaption)) << "the form is gone from the terminal";
   EXPECT_EQ(ReadZelvoMwIni("GENERAL", "CODCLIENTE"), "K42");
-  EXPECT_TRUE(Logged("{\"kind\":\"dialog\",\"template\":1000,\"event\":\"end\",\"result\":1}")) << Log();
+  EXPECT_TRUE(Logged("{\"kind\":\"dialog\",\"template\":1000,\"event\":\"end\",\"result\":1}"));
 }
 
 // Esc is the close box: the dialog ends with 2 and writes nothing. Ctrl-C clicks its cancel
@@ -117,37 +123,19 @@ TEST_F(TerminalForms, FitsEightyByThirtyAndChiudiSavesWhatWasTyped) {
 // at the controlling terminal all the same, and the file gets the result alone.
 TEST_F(TerminalForms, EscAndCtrlCCloseWithoutSaving) {
   const std::string file = platform::NativePath(Scratch() + "\\out.txt").string();
-  for (bool interrupt : {false, true})
-    for (bool toFile : {false, true}) {
-      SCOPED_TRACE(std::string(interrupt ? "Ctrl-C" : "Esc") + (toFile ? ", output to a file" : ""));
-      std::filesystem::remove(log_);
-      std::string before = test::ReadFile(ZelvoMwIniPath());
-      auto t = Configure(35, 100, toFile ? file : "");
-      ASSERT_TRUE(t->WaitForText(kCaption)) << t->Screen();
-      t->Type("K42");
-      ASSERT_TRUE(t->WaitForText("K42")) << t->Screen();
-      if (interrupt) t->CtrlC();
-      else t->Press(VTERM_KEY_ESCAPE);
-      EXPECT_EQ(t->Finish(), 0) << t->Screen();
-      if (toFile) EXPECT_EQ(test::ReadHostFile(file), "2\n");
-      else EXPECT_EQ(t->LastLine(), "2") << t->Screen();
-      EXPECT_EQ(test::ReadFile(ZelvoMwIniPath()), before);
-      EXPECT_EQ(Logged("{\"kind\":\"dialog\",\"template\":1000,\"event\":\"interrupt\"}"), interrupt) << Log();
-    }
-}
-
-// Space ticks the focused check box (the dialog takes it at once); Enter there is the default
-// button.
-TEST_F(TerminalForms, SpaceTogglesTheCheckBoxAndEnterThereIsChiudi) {
-  auto t = Configure();
-  ASSERT_TRUE(t->WaitForText("[x] Calcolo MaicoWin abilitato")) << t->Screen();
-  ASSERT_TRUE(TabTo(*t, "Calcolo MaicoWin abilitato")) << t->Screen();
-  t->Type(" ");
-  ASSERT_TRUE(t->WaitForText("[ ] Calcolo MaicoWin abilitato")) << t->Screen();
-  t->Press(VTERM_KEY_ENTER);
-  EXPECT_EQ(t->Finish(), 0) << t->Screen();
-  EXPECT_EQ(t->LastLine(), "1") << t->Screen();
-  EXPECT_EQ(ReadZelvoIni("GENERAL", "USE_MAICOWIN"), "NO");
+  const std::string before = test::ReadFile(ZelvoMwIniPath());
+  for (bool interrupt : {false, true}) {
+    SCOPED_TRACE(interrupt ? "Ctrl-C, output to a file" : "Esc");
+    std::filesystem::remove(log_);
+    ASSERT_TRUE(Configure(kCaption, 35, 100, interrupt ? file : ""));
+    ASSERT_NO_FATAL_FAILURE(Steps({{"K42", "K42"}}));
+    if (interrupt) t->CtrlC();
+    else t->Press(VTERM_KEY_ESCAPE);
+    EXPECT_EQ(t->Finish(), 0);
+    EXPECT_EQ(interrupt ? test::ReadHostFile(file) : t->LastLine() + "\n", "2\n");
+    EXPECT_EQ(test::ReadFile(ZelvoMwIniPath()), before);
+    EXPECT_EQ(Logged("{\"kind\":\"dialog\",\"template\":1000,\"event\":\"interrupt\"}"), interrupt);
+  }
 }
 
 // A handler's changes show at once: "Start MaicoWin" disables itself and enables "Stop
@@ -155,85 +143,37 @@ TEST_F(TerminalForms, SpaceTogglesTheCheckBoxAndEnterThereIsChiudi) {
 // turns them back.
 TEST_F(TerminalForms, StartAndStopEnableEachOther) {
   test::InstallMaicoWin(test::SleeperProgram(), "MSERVER.EXE 30");
-  auto t = Configure();
-  ASSERT_TRUE(t->WaitForText(kCaption)) << t->Screen();
-  ASSERT_TRUE(TabTo(*t, "Start MaicoWin")) << t->Screen();
-  t->Press(VTERM_KEY_ENTER);
-  ASSERT_TRUE(t->WaitFor([&] { return FocusOn(*t, "Aggiorna archivi..."); }, 5s)) << t->AtCursor() << "\n" << t->Screen();
-  t->Press(VTERM_KEY_TAB);
-  ASSERT_TRUE(t->WaitFor([&] { return FocusOn(*t, "Stop MaicoWin"); }, 5s)) << t->AtCursor() << "\n" << t->Screen();
-  t->Press(VTERM_KEY_ENTER);
-  ASSERT_TRUE(t->WaitFor([&] { return FocusOn(*t, "Chiudi"); }, 5s)) << t->AtCursor() << "\n" << t->Screen();
-  // Round again: Start is reachable once more, Stop is not.
-  std::vector<std::string> seen;
-  for (int i = 0; i < 14 && !FocusOn(*t, "Stop MaicoWin"); ++i) {
-    VTermPos before = t->Cursor();
-    t->Press(VTERM_KEY_TAB);
-    ASSERT_TRUE(t->WaitFor([&] { VTermPos now = t->Cursor(); return now.row != before.row || now.col != before.col; }, 5s));
-    seen.push_back(t->AtCursor());
-    if (FocusOn(*t, "Chiudi")) break;
-  }
-  EXPECT_FALSE(FocusOn(*t, "Stop MaicoWin")) << t->Screen();
-  EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](const std::string& s) { return s.rfind("Start MaicoWin", 0) == 0; }))
-      << t->Screen();
-  t->Press(VTERM_KEY_ESCAPE);
-  EXPECT_EQ(t->Finish(), 0) << t->Screen();
-  EXPECT_EQ(t->LastLine(), "2") << t->Screen();
+  ASSERT_TRUE(Configure());
+  ASSERT_NO_FATAL_FAILURE(Steps({{"", ">Start MaicoWin"}, {"\r", "@Aggiorna archivi..."}, {"\t", "@Stop MaicoWin"},
+                                 {"\r", "@Chiudi"}, {"", ">Start MaicoWin"}}));
+  End(VTERM_KEY_ESCAPE, "2");
 }
 
-// "Formato..." opens the Excel format on top of the configuration; a column takes one letter;
-// OK writes the import's settings and the configuration is drawn alone again.
-TEST_F(TerminalForms, TheFormatDialogOpensOnTopAndAColumnTakesOneLetter) {
-  auto t = Configure();
-  ASSERT_TRUE(t->WaitForText(kCaption)) << t->Screen();
-  ASSERT_TRUE(TabTo(*t, "Formato...")) << t->Screen();
-  t->Press(VTERM_KEY_ENTER);
-  ASSERT_TRUE(t->WaitForText("Formato file Excel")) << t->Screen();
-  EXPECT_TRUE(t->Shows(kCaption)) << "the configuration stays beneath\n" << t->Screen();
-  EXPECT_EQ(WordAfter(*t, "Nome Foglio:"), "Listino") << t->Screen();
-  EXPECT_EQ(WordAfter(*t, "Articolo"), "A") << t->Screen();
+// The dialogs that "Formato..." and "Aggiorna archivi..." open come on top of the configuration
+// and leave it drawn alone again. In the Excel format a column takes one letter; OK writes the
+// import's settings.
+TEST_F(TerminalForms, TheFormatAndTheUpdateOpenOnTopOfTheConfiguration) {
+  ASSERT_TRUE(Configure());
+  ASSERT_NO_FATAL_FAILURE(Steps({{"", ">Formato..."}, {"\r", "Formato file Excel"}}));
+  EXPECT_TRUE(t->Shows(kCaption)) << "the configuration stays beneath";
+  EXPECT_EQ(WordAfter("Nome Foglio:"), "Listino");
   t->Press(VTERM_KEY_TAB);
   t->Type("CD");
-  ASSERT_TRUE(t->WaitFor([&] { return WordAfter(*t, "Articolo") == "C"; }, 5s)) << t->Screen();
-  t->Press(VTERM_KEY_ENTER);
-  ASSERT_TRUE(t->WaitGone("Formato file Excel")) << t->Screen();
-  EXPECT_TRUE(t->Shows("< Chiudi >")) << t->Screen();
+  ASSERT_TRUE(t->WaitFor([&] { return WordAfter("Articolo") == "C"; }, 5s));
+  ASSERT_NO_FATAL_FAILURE(Steps({{"\r", "-Formato file Excel"}, {"", "< Chiudi >"}}));
   std::string ini = Scratch() + "\\ZelvoMwImport.ini";
   EXPECT_EQ(ReadIni(ini, "PREZZO_NETTO_EXCEL", "ARTICOLO", 260, ""), "C");
   EXPECT_EQ(ReadIni(ini, "PREZZO_NETTO_EXCEL", "FOGLIO", 260, ""), "Listino");
-  t->Press(VTERM_KEY_ESCAPE);
-  EXPECT_EQ(t->Finish(), 0) << t->Screen();
-  EXPECT_EQ(t->LastLine(), "2") << t->Screen();
-}
-
-// The archive update: Tab goes round its enabled controls in the template's order and never
-// reaches the disabled box; OK confirms in a message box over the forms, answered with Enter.
-TEST_F(TerminalForms, TheUpdateSkipsItsDisabledBoxAndConfirmsInABox) {
-  auto t = Configure();
-  ASSERT_TRUE(t->WaitForText(kCaption)) << t->Screen();
-  ASSERT_TRUE(TabTo(*t, "Aggiorna archivi...")) << t->Screen();
-  t->Press(VTERM_KEY_ENTER);
-  ASSERT_TRUE(t->WaitForText("Aggiungi le nuove schede tecniche ai kit")) << t->Screen();
-  ASSERT_TRUE(FocusOn(*t, "OK")) << t->AtCursor() << "\n" << t->Screen();
-  for (const char* next : {"Annulla", "Aggiorna descrizione aperture riconosciute", "Scandisci schede tecniche",
-                           "Aggiorna accessori Maico", "Aggiorna prezzi netti", "OK"}) {
-    VTermPos before = t->Cursor();
-    t->Press(VTERM_KEY_TAB);
-    ASSERT_TRUE(t->WaitFor([&] { VTermPos now = t->Cursor(); return now.row != before.row || now.col != before.col; }, 5s));
-    ASSERT_TRUE(FocusOn(*t, next)) << "expected the focus on " << next << ", it is at: " << t->AtCursor() << "\n"
-                                   << t->Screen();
-  }
-  t->Press(VTERM_KEY_ENTER);
-  ASSERT_TRUE(t->WaitForText("Operazione completata.")) << t->Screen();
-  EXPECT_TRUE(FocusOn(*t, "OK")) << t->Screen();
-  t->Press(VTERM_KEY_ENTER);
-  ASSERT_TRUE(t->WaitGone("Aggiornamento archivi")) << t->Screen();
-  EXPECT_FALSE(t->Shows("Operazione completata.")) << t->Screen();
-  EXPECT_TRUE(Logged("\"text\":\"Operazione completata.\",\"style\":64,\"owner\":\"dialog\",\"answer\":1}")) << Log();
-  EXPECT_TRUE(Logged("{\"kind\":\"dialog\",\"template\":1009,\"event\":\"end\",\"result\":1}")) << Log();
-  t->Press(VTERM_KEY_ESCAPE);
-  EXPECT_EQ(t->Finish(), 0) << t->Screen();
-  EXPECT_EQ(t->LastLine(), "2") << t->Screen();
+  // The archive update: Tab goes round its enabled controls in the template's order and never
+  // reaches the disabled box; OK confirms in a message box over the forms, answered with Enter.
+  ASSERT_NO_FATAL_FAILURE(Steps({{"", ">Aggiorna archivi..."}, {"\r", "Aggiungi le nuove schede tecniche ai kit"},
+                                 {"", "@OK"}, {"\t", "@Annulla"}, {"\t", "@Aggiorna descrizione aperture riconosciute"},
+                                 {"\t", "@Scandisci schede tecniche"}, {"\t", "@Aggiorna accessori Maico"},
+                                 {"\t", "@Aggiorna prezzi netti"}, {"\t", "@OK"}, {"\r", "Operazione completata."},
+                                 {"", "@OK"}, {"\r", "-Aggiornamento archivi"}}));
+  EXPECT_TRUE(Logged("\"text\":\"Operazione completata.\",\"style\":64,\"owner\":\"dialog\",\"answer\":1}"));
+  EXPECT_TRUE(Logged("{\"kind\":\"dialog\",\"template\":1009,\"event\":\"end\",\"result\":1}"));
+  End(VTERM_KEY_ESCAPE, "2");
 }
 
 // "Sfoglia..." lists the prefix's drives and their folders; the browser's status line follows
@@ -242,72 +182,43 @@ TEST_F(TerminalForms, TheUpdateSkipsItsDisabledBoxAndConfirmsInABox) {
 // its fields back into the controls after the browser.
 TEST_F(TerminalForms, TheBrowserFindsAnotherInstallation) {
   test::WriteFile("C:\\MW2\\BIN\\MAICOWIN.INI", "[EXPORT-IMPORT]\r\n");
-  auto t = Configure();
-  ASSERT_TRUE(t->WaitForText(kCaption)) << t->Screen();
-  t->Type("K42");
-  ASSERT_TRUE(t->WaitForText("K42")) << t->Screen();
-  ASSERT_TRUE(TabTo(*t, "Sfoglia...")) << t->Screen();
-  t->Press(VTERM_KEY_ENTER);
-  ASSERT_TRUE(t->WaitForText("Indicare la cartella di installazione di MaicoWin")) << t->Screen();
-  ASSERT_TRUE(t->WaitForText(" C:")) << t->Screen();
-  t->Press(VTERM_KEY_ENTER);  // into drive C
-  ASSERT_TRUE(t->WaitFor([&] { return t->Shows(" MAICOWIN") && t->Shows(" MW2"); }, 5s)) << t->Screen();
-  t->Type("mm");  // the second folder that starts with M
-  t->Press(VTERM_KEY_ENTER);
-  ASSERT_TRUE(t->WaitForText(" BIN")) << t->Screen();
+  ASSERT_TRUE(Configure());
+  // Into drive C, then into the second folder that starts with M.
+  ASSERT_NO_FATAL_FAILURE(Steps({{"K42", "K42"}, {"", ">Sfoglia..."},
+                                 {"\r", "Indicare la cartella di installazione di MaicoWin"}, {"", " C:"},
+                                 {"\r", " MAICOWIN"}, {"", " MW2"}, {"mm\r", " BIN"}}));
   int buttons = t->RowOf("< Annulla >");
-  ASSERT_GT(buttons, 2) << t->Screen();
-  EXPECT_NE(t->Row(buttons - 2).find("C:\\MW2"), std::string::npos) << "the status line\n" << t->Screen();
-  t->Press(VTERM_KEY_TAB);
-  t->Press(VTERM_KEY_TAB);
-  ASSERT_TRUE(t->WaitFor([&] { return FocusOn(*t, "OK"); }, 5s)) << t->Screen();
-  t->Press(VTERM_KEY_ENTER);
-  ASSERT_TRUE(t->WaitGone("Indicare la cartella")) << t->Screen();
-  ASSERT_TRUE(t->WaitForText("C:\\MW2\\")) << t->Screen();
-  EXPECT_TRUE(t->Shows("K42")) << t->Screen();
-  ASSERT_TRUE(TabTo(*t, "Chiudi")) << t->Screen();
-  t->Press(VTERM_KEY_ENTER);
-  EXPECT_EQ(t->Finish(), 0) << t->Screen();
-  EXPECT_EQ(t->LastLine(), "1") << t->Screen();
+  ASSERT_GT(buttons, 2);
+  EXPECT_NE(t->Row(buttons - 2).find("C:\\MW2"), std::string::npos) << "the status line";
+  // Space ticks the focused check box (the dialog takes it at once); Enter there is the default
+  // button, "Chiudi".
+  ASSERT_NO_FATAL_FAILURE(Steps({{"\t\t", "@OK"}, {"\r", "-Indicare la cartella"}, {"", "C:\\MW2\\"}, {"", "K42"},
+                                 {"", ">Calcolo MaicoWin abilitato"}, {" ", "[ ] Calcolo MaicoWin abilitato"}}));
+  End(VTERM_KEY_ENTER, "1");
   EXPECT_EQ(ReadZelvoMwIni("DIRS", "INST_PATH"), "C:\\MW2\\");
   EXPECT_EQ(ReadZelvoMwIni("GENERAL", "CODCLIENTE"), "K42");
-  EXPECT_TRUE(Logged("\"answer\":\"C:\\\\MW2\",\"status\":\"C:\\\\MW2\"}")) << Log();
+  EXPECT_EQ(ReadZelvoIni("GENERAL", "USE_MAICOWIN"), "NO");
+  EXPECT_TRUE(Logged("\"answer\":\"C:\\\\MW2\",\"status\":\"C:\\\\MW2\"}"));
 }
 
 // The file picker over the form refuses a file that is not there, says why and asks again.
 TEST_F(TerminalForms, ThePickerAsksAgainForAFileThatIsNotThere) {
   test::WriteFile(Scratch() + "\\ARTICOLI.ASC", "x");
-  auto t = Configure();
-  ASSERT_TRUE(t->WaitForText(kCaption)) << t->Screen();
-  ASSERT_TRUE(TabTo(*t, "Sfoglia...")) << t->Screen();
-  int first = t->Cursor().row;
-  t->Press(VTERM_KEY_TAB);
-  t->Press(VTERM_KEY_TAB);  // the second "Sfoglia...", beside the ASC file
-  ASSERT_TRUE(t->WaitFor([&] { return FocusOn(*t, "Sfoglia...") && t->Cursor().row > first; }, 5s)) << t->Screen();
-  t->Press(VTERM_KEY_ENTER);
-  ASSERT_TRUE(t->WaitForText("Accessori Maico (*.asc)")) << t->Screen();
-  t->Type(Scratch() + "\\NON-C-E.ASC");
-  t->Press(VTERM_KEY_ENTER);
-  ASSERT_TRUE(t->WaitForText("file non trovato")) << t->Screen();
-  t->Type(Scratch() + "\\ARTICOLI.ASC");
-  t->Press(VTERM_KEY_ENTER);
-  ASSERT_TRUE(t->WaitGone("Accessori Maico (*.asc)")) << t->Screen();
-  EXPECT_TRUE(t->WaitForText("C:\\zmwtest\\ARTICOLI.ASC")) << t->Screen();
-  EXPECT_TRUE(Logged("\"refused\":\"C:\\\\zmwtest\\\\NON-C-E.ASC\"")) << Log();
-  t->Press(VTERM_KEY_ESCAPE);
-  EXPECT_EQ(t->Finish(), 0) << t->Screen();
-  EXPECT_EQ(t->LastLine(), "2") << t->Screen();
+  ASSERT_TRUE(Configure());
+  // Two Tabs from the first "Sfoglia..." to the second, beside the ASC file.
+  ASSERT_NO_FATAL_FAILURE(Steps({{"", ">Sfoglia..."}, {"\t\t\r", "Accessori Maico (*.asc)"}, {Scratch() + "\\NON-C-E.ASC\r", "file non trovato"},
+                                 {Scratch() + "\\ARTICOLI.ASC\r", "-Accessori Maico (*.asc)"},
+                                 {"", "C:\\zmwtest\\ARTICOLI.ASC"}}));
+  EXPECT_TRUE(Logged("\"refused\":\"C:\\\\zmwtest\\\\NON-C-E.ASC\""));
+  End(VTERM_KEY_ESCAPE, "2");
 }
 
 // A terminal too small for the form is told so in words, not drawn over; Esc still cancels.
 TEST_F(TerminalForms, ATerminalTooSmallIsToldSo) {
-  auto t = Configure(20, 60);
-  ASSERT_TRUE(t->WaitForText("troppo piccolo")) << t->Screen();
-  EXPECT_TRUE(t->Shows("Configuratore MaicoWin\xC2\xBB")) << "the form it means\n" << t->Screen();
-  EXPECT_FALSE(t->Shows("< Chiudi >")) << t->Screen();
-  t->Press(VTERM_KEY_ESCAPE);
-  EXPECT_EQ(t->Finish(), 0) << t->Screen();
-  EXPECT_EQ(t->LastLine(), "2") << t->Screen();
+  ASSERT_TRUE(Configure("troppo piccolo", 20, 60));
+  EXPECT_TRUE(t->Shows("Configuratore MaicoWin\xC2\xBB")) << "the form it means";
+  EXPECT_FALSE(t->Shows("< Chiudi >"));
+  End(VTERM_KEY_ESCAPE, "2");
 }
 
 }  // namespace
