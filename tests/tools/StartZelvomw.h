@@ -22,13 +22,11 @@ struct CommandOutcome {
 // output; standard error goes to the file named.
 inline CommandOutcome RunZelvomw(const std::string& arguments, const std::string& env = "",
                                  const std::string& errFile = "/dev/null") {
-  std::string command = "ZELVOMW_UI=batch " + env + " " ZMW_COMMAND " " + arguments + " 2>" + errFile;
   CommandOutcome o;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return o;
+  FILE* pipe = ::popen(("ZELVOMW_UI=batch " + env + " " ZMW_COMMAND " " + arguments + " 2>" + errFile).c_str(), "r");
   char buffer[512];
-  while (std::fgets(buffer, sizeof buffer, pipe)) o.out += buffer;
-  int status = ::pclose(pipe);
+  while (pipe && std::fgets(buffer, sizeof buffer, pipe)) o.out += buffer;
+  int status = pipe ? ::pclose(pipe) : -1;
   o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return o;
 }
@@ -61,21 +59,19 @@ inline void EndWinePrefix() { (void)WineInPrefix("/usr/lib/wine/wineserver -k 2>
 
 // In a child: becomes zelvomw with those arguments (zelvomw.exe under Wine, see above).
 [[noreturn]] inline void ExecZelvomw(const std::vector<std::string>& args) {
-  if (std::string windows = WindowsCommand(); !windows.empty()) {
+  std::string windows = WindowsCommand();
+  if (!windows.empty()) {
     if (const char* prefix = std::getenv("ZELVOMW_PREFIX")) ::setenv("WINEPREFIX", prefix, 1);
     ::setenv("WINEARCH", "win32", 1);
     ::setenv("WINEDEBUG", "-all", 1);
-    static const char wine[] = "/usr/lib/wine/wine";
-    std::vector<char*> argv{const_cast<char*>(wine), windows.data()};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(wine, argv.data());
-    ::_exit(127);
   }
-  std::vector<char*> argv{const_cast<char*>(ZMW_COMMAND)};
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  std::vector<std::string> all{windows.empty() ? ZMW_COMMAND : "/usr/lib/wine/wine"};
+  if (!windows.empty()) all.push_back(windows);
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : all) argv.push_back(a.data());
   argv.push_back(nullptr);
-  ::execv(ZMW_COMMAND, argv.data());
+  ::execv(argv[0], argv.data());
   ::_exit(127);
 }
 
@@ -83,9 +79,9 @@ inline pid_t StartZelvomw(const std::vector<std::string>& args, const std::strin
   pid_t pid = ::fork();
   if (pid == 0) {
     ::setenv("ZELVOMW_UI", "batch", 1);
-    std::string stdoutFile = out.empty() ? "/dev/null" : out;
-    std::string stderrFile = out.empty() ? "/dev/null" : out + ".err";
-    if (!std::freopen(stdoutFile.c_str(), "w", stdout) || !std::freopen(stderrFile.c_str(), "w", stderr)) ::_exit(126);
+    if (!std::freopen(out.empty() ? "/dev/null" : out.c_str(), "w", stdout) ||
+        !std::freopen(out.empty() ? "/dev/null" : (out + ".err").c_str(), "w", stderr))
+      ::_exit(126);
     ExecZelvomw(args);
   }
   return pid;
