@@ -17,61 +17,39 @@
 namespace zmw {
 namespace {
 
-struct Outcome {
-  int exitCode = -1;
-  std::string out;
-};
-
-Outcome RunZelvomw(const std::string& arguments) {
-  Outcome o;
+// The exit code and what the command printed.
+std::pair<int, std::string> RunZelvomw(const std::string& arguments) {
+  std::pair<int, std::string> o{-1, ""};
   FILE* pipe = ::popen((ZMW_COMMAND " " + arguments + " 2>/dev/null").c_str(), "r");
   if (!pipe) return o;
   char buffer[1024];
-  while (std::fgets(buffer, sizeof buffer, pipe)) o.out += buffer;
+  while (std::fgets(buffer, sizeof buffer, pipe)) o.second += buffer;
   int status = ::pclose(pipe);
-  o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  o.first = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return o;
 }
 
 class DoctorCommand : public test::DemoOn<test::HostDatabase> {};
 
-TEST_F(DoctorCommand, SaysTheDemoIsSoundAndExitsWithZero) {
-  Outcome o = RunZelvomw("doctor");
-  EXPECT_EQ(o.exitCode, 0) << o.out;
-  EXPECT_NE(o.out.find("Installazione in ordine: nessun ERRORE"), std::string::npos) << o.out;
-  EXPECT_NE(o.out.find("OK      C:\\windows\\ZELVO.INI [SYSTEM] START_PATH = "), std::string::npos) << o.out;
-}
-
-TEST_F(DoctorCommand, NamesWhatToFixAndExitsWithOne) {
-  platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "TMP_PATH", nullptr);
-  Outcome o = RunZelvomw("doctor");
-  EXPECT_EQ(o.exitCode, 1) << o.out;
-  // The terminal gets UTF-8.
-  EXPECT_NE(o.out.find("ERRORE  C:\\windows\\ZELVO.INI [SYSTEM] TMP_PATH: manca: l'ordine per Maico non viene scritto"),
-            std::string::npos)
-      << o.out;
-  EXPECT_NE(o.out.find("1 ERRORE"), std::string::npos) << o.out;
-}
-
-#ifdef ZMW_HAVE_JSON_READER
-TEST_F(DoctorCommand, GivesToolsJson) {
+TEST_F(DoctorCommand, SaysWhatToFixAndExitsWithOneOnlyThen) {
+  auto [code, out] = RunZelvomw("doctor");
+  EXPECT_EQ(code, 0) << out;
+  EXPECT_NE(out.find("OK      C:\\windows\\ZELVO.INI [SYSTEM] START_PATH = "), std::string::npos) << out;
   platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "SQL_PATH", nullptr);
-  Outcome o = RunZelvomw("doctor --json");
-  EXPECT_EQ(o.exitCode, 1);
-  nlohmann::json report = nlohmann::json::parse(o.out);
-  EXPECT_EQ(report["sound"], false);
+  std::tie(code, out) = RunZelvomw("doctor");
+  EXPECT_EQ(code, 1) << out;
+  // The terminal gets UTF-8.
+  for (const char* line : {"ERRORE  C:\\windows\\ZELVO.INI [SYSTEM] SQL_PATH: manca: ZELVOMW.XML verrebbe cercato nella radice dell'unità", "1 ERRORE"})
+    EXPECT_NE(out.find(line), std::string::npos) << out;
+#ifdef ZMW_HAVE_JSON_READER
+  std::tie(code, out) = RunZelvomw("doctor --json");
+  EXPECT_EQ(code, 1);
+  nlohmann::json report = nlohmann::json::parse(out);
   EXPECT_EQ(report["errors"], 1);
-  int errors = 0;
   for (const auto& f : report["findings"])
-    if (f["level"] == "error") {
-      ++errors;
-      EXPECT_EQ(f["key"], "SQL_PATH");
-      EXPECT_EQ(f["source"], "default");
-      EXPECT_EQ(f["message"], "C:\\windows\\ZELVO.INI [SYSTEM] SQL_PATH: manca: ZELVOMW.XML verrebbe cercato nella radice dell'unità");
-    }
-  EXPECT_EQ(errors, 1);
-}
+    EXPECT_TRUE(f["level"] != "error" || f["message"] == "C:\\windows\\ZELVO.INI [SYSTEM] SQL_PATH: manca: ZELVOMW.XML verrebbe cercato nella radice dell'unità") << f;
 #endif
+}
 
 }  // namespace
 }  // namespace zmw
