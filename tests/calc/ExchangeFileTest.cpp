@@ -1,109 +1,55 @@
 #include <gtest/gtest.h>
 
 #include "calc/ExchangeFile.h"
-#include "platform/Files.h"
 #include "platform/Profile.h"
 #include "support/TestEnv.h"
 
-namespace zmw {
-namespace {
+namespace zmw { namespace {
 
-struct BackupCase {
-  const char* path;
-  const char* backup;
-  // Where the build takes a text that begins with "/" for a POSIX path, its backup there.
-  const char* backupOfPosixPath = nullptr;
-};
-
-class BackupName : public ::testing::TestWithParam<BackupCase> {};
-
-TEST_P(BackupName, IsFolderTitleAndBak) {
-  const BackupCase& c = GetParam();
-  const char* expected = test::PosixPathsAreNative() && c.backupOfPosixPath ? c.backupOfPosixPath : c.backup;
-  EXPECT_EQ(ExchangeFile::BackupPath(c.path), expected);
+// The third column is the backup where the build takes a text that begins with "/" for a POSIX path.
+TEST(ExchangeFileBackup, IsFolderTitleAndBak) {
+  struct Row { const char* path; const char* backup; const char* backupOfPosixPath = nullptr; };
+  for (const Row& r : {Row{"C:\\MW\\EXP\\RISULT.TXT", "C:\\MW\\EXP\\RISULT.BAK"}, {"C:\\A.B\\RES", "C:\\A.B\\RES.BAK"},
+       {"C:\\MW\\R.OLD.TXT", "C:\\MW\\R.OLD.BAK"}, {"RES.TXT", "\\RES.BAK"}, {"/RES.TXT", "\\/RES.BAK", "/RES.BAK"},
+       {"/tmp/x.d/RES", "\\/tmp/x.BAK", "/tmp/x.d/RES.BAK"}, {"/tmp/x/R.OLD.TXT", "\\/tmp/x/R.OLD.BAK", "/tmp/x/R.OLD.BAK"}})
+    EXPECT_EQ(ExchangeFile::BackupPath(r.path),
+              test::PosixPathsAreNative() && r.backupOfPosixPath ? r.backupOfPosixPath : r.backup);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, BackupName,
-                         ::testing::Values(BackupCase{"C:\\MW\\EXP\\RISULT.TXT", "C:\\MW\\EXP\\RISULT.BAK"},
-                                           BackupCase{"C:\\MW\\RES", "C:\\MW\\RES.BAK"},
-                                           BackupCase{"C:\\A.B\\RES", "C:\\A.B\\RES.BAK"},
-                                           BackupCase{"C:\\MW\\R.OLD.TXT", "C:\\MW\\R.OLD.BAK"},
-                                           BackupCase{"RES.TXT", "\\RES.BAK"},
-                                           BackupCase{"C:/MW/RES.TXT", "\\C:/MW/RES.BAK"},
-                                           BackupCase{"/tmp/x/RES.TXT", "\\/tmp/x/RES.BAK", "/tmp/x/RES.BAK"},
-                                           BackupCase{"/tmp/x.d/RES", "\\/tmp/x.BAK", "/tmp/x.d/RES.BAK"},
-                                           BackupCase{"/tmp/x/R.OLD.TXT", "\\/tmp/x/R.OLD.BAK", "/tmp/x/R.OLD.BAK"},
-                                           BackupCase{"/RES.TXT", "\\/RES.BAK", "/RES.BAK"}));
+// One moment of the exchange files' life: a file written first (none when null), then what is
+// done ('b'ackup or 'r'emove the result, 'B' or 'R' the request), what that gives, and the backup then.
+struct Step { const char* write; const char* bytes; char what; int result; const char* backup; };
 
 class Exchange : public test::CleanMachine {
  protected:
   void SetUp() override {
     test::CleanMachine::SetUp();
-    platform::ProfileWriteString("ZELVOMW.INI", "DIRS", "INST_PATH", "C:\\MAICOWIN\\");
-    Names("C:\\MAICOWIN\\EXCH\\RESULT.TXT", "C:\\MAICOWIN\\EXCH\\REQUEST.TXT");
-    test::MakeFolders("C:\\MAICOWIN\\EXCH");
+    test::InstallMaicoWin();
   }
-  void Names(const std::string& result, const std::string& request) {
-    test::WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI",
-                    "[EXPORT-IMPORT]\r\nEXPORT=" + result + "\r\nIMPORT=" + request + "\r\n");
+  static std::string Exch(const char* name) { return std::string("C:\\MAICOWIN\\EXCH\\") + name; }
+  void Play(const char* backup, std::initializer_list<Step> steps) {
+    ExchangeFile result(ExchangeFile::Result), request(ExchangeFile::Request);
+    int moment = 0;
+    for (const Step& s : steps) {
+      if (s.write) test::WriteFile(Exch(s.write), s.bytes);
+      ExchangeFile& file = s.what == 'b' || s.what == 'r' ? result : request;
+      EXPECT_EQ(s.what == 'b' || s.what == 'B' ? file.Backup() : file.Remove(), s.result) << "moment " << ++moment;
+      EXPECT_EQ(test::ReadFile(Exch(backup)), s.backup) << "moment " << moment;
+    }
   }
 };
 
 TEST_F(Exchange, ResultBackupReplacesTheOldOneThenTheResultGoes) {
-  test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.BAK", "older backup, longer than the result");
-  test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.TXT", "result");
-  ExchangeFile result(ExchangeFile::Result);
-  EXPECT_EQ(result.Backup(), 1);
-  EXPECT_EQ(test::ReadFile("C:\\MAICOWIN\\EXCH\\RESULT.BAK"), "result");
-  EXPECT_EQ(result.Remove(), 1);
-  EXPECT_FALSE(test::FileExists("C:\\MAICOWIN\\EXCH\\RESULT.TXT"));
-  EXPECT_EQ(result.Remove(), 0);
-}
-
-TEST_F(Exchange, WithoutAResultTheOldBackupStays) {
-  test::WriteFile("C:\\MAICOWIN\\EXCH\\RESULT.BAK", "older backup");
-  ExchangeFile result(ExchangeFile::Result);
-  EXPECT_EQ(result.Backup(), 1);
-  EXPECT_EQ(result.Remove(), 0);
-  EXPECT_EQ(test::ReadFile("C:\\MAICOWIN\\EXCH\\RESULT.BAK"), "older backup");
+  Play("RESULT.BAK", {{"RESULT.BAK", "older backup, longer than the result", 'b', 1, "older backup, longer than the result"},
+                      {nullptr, "", 'r', 0, "older backup, longer than the result"},  // without a result it stays
+                      {"RESULT.TXT", "result", 'b', 1, "result"}, {nullptr, "", 'r', 1, "result"}});
+  EXPECT_FALSE(test::FileExists(Exch("RESULT.TXT")));
 }
 
 TEST_F(Exchange, SharedTitleLeavesTheRequestThenTheResultInTheBackup) {
-  Names("C:\\MAICOWIN\\EXCH\\MW.OUT", "C:\\MAICOWIN\\EXCH\\MW.IN");
-  test::WriteFile("C:\\MAICOWIN\\EXCH\\MW.OUT", "previous result");
-  ExchangeFile(ExchangeFile::Result).Backup();
-  ExchangeFile(ExchangeFile::Result).Remove();
-  EXPECT_EQ(test::ReadFile("C:\\MAICOWIN\\EXCH\\MW.BAK"), "previous result");
-  test::WriteFile("C:\\MAICOWIN\\EXCH\\MW.IN", "request");
-  ExchangeFile(ExchangeFile::Request).Backup();
-  EXPECT_EQ(test::ReadFile("C:\\MAICOWIN\\EXCH\\MW.BAK"), "request");
-  test::WriteFile("C:\\MAICOWIN\\EXCH\\MW.OUT", "new result");
-  ExchangeFile(ExchangeFile::Result).Backup();
-  EXPECT_EQ(ExchangeFile(ExchangeFile::Result).Remove(), 1);
-  EXPECT_EQ(test::ReadFile("C:\\MAICOWIN\\EXCH\\MW.BAK"), "new result");
-  EXPECT_EQ(ExchangeFile(ExchangeFile::Request).Remove(), 1) << "removing is the caller's choice";
+  test::WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI", "[EXPORT-IMPORT]\r\nEXPORT=" + Exch("MW.OUT") + "\r\nIMPORT=" + Exch("MW.IN") + "\r\n");
+  Play("MW.BAK", {{"MW.OUT", "previous result", 'b', 1, "previous result"}, {"MW.IN", "request", 'B', 1, "request"},
+                  {"MW.OUT", "new result", 'b', 1, "new result"}, {nullptr, "", 'R', 1, "new result"}});
 }
 
-TEST_F(Exchange, NoKeysMeanNothingToDo) {
-  test::WriteFile("C:\\MAICOWIN\\BIN\\MAICOWIN.INI", "[EXPORT-IMPORT]\r\n");
-  ExchangeFile result(ExchangeFile::Result);
-  EXPECT_EQ(result.Path(), "");
-  EXPECT_EQ(result.Backup(), 1);
-  EXPECT_EQ(result.Remove(), 0);
-}
-
-TEST_F(Exchange, AResultNamedByAPosixPathIsSavedBesideIt) {
-  if (!test::PosixPathsAreNative()) GTEST_SKIP() << "path texts here are Windows paths only";
-  std::string folder = platform::NativePath("C:\\MAICOWIN\\EXCH").string();
-  Names(folder + "/RESULT.TXT", folder + "/REQUEST.TXT");
-  test::WriteFile(folder + "/RESULT.TXT", "result");
-  ExchangeFile result(ExchangeFile::Result);
-  EXPECT_EQ(result.Backup(), 1);
-  EXPECT_EQ(test::ReadFile(folder + "/RESULT.BAK"), "result");
-  EXPECT_EQ(result.Remove(), 1);
-  EXPECT_FALSE(test::FileExists(folder + "/RESULT.TXT"));
-  EXPECT_EQ(test::ReadFile("C:\\MAICOWIN\\EXCH\\RESULT.BAK"), "result") << "the same folder by its Windows name";
-}
-
-}  // namespace
-}  // namespace zmw
+} }  // namespace zmw
