@@ -1,69 +1,53 @@
 #include <gtest/gtest.h>
 
-#include "db/DbError.h"
-#include "db/SqlRepository.h"
-#include <filesystem>
+#include <climits>
+#include <cstdio>
 
+#include "db/SqlRepository.h"
 #include "platform/Com.h"
-#include "platform/Files.h"
 #include "platform/Profile.h"
-#include "support/TestEnv.h"
+#include "DbTests.h"
 
 namespace zmw {
 namespace {
 
-struct FormatCase {
-  const char* format;
-  std::vector<SqlArg> args;
-  const char* expected;
-};
+using test::CodeOf;
 
-class Format : public ::testing::TestWithParam<FormatCase> {};
-
-std::string FormatWith(const std::string& format, const std::vector<SqlArg>& args) {
-  switch (args.size()) {
-    case 0: return FormatStatement(format, {});
-    case 1: return FormatStatement(format, {args[0]});
-    case 2: return FormatStatement(format, {args[0], args[1]});
-    default: return FormatStatement(format, {args[0], args[1], args[2]});
-  }
-}
-
-TEST_P(Format, PutsTypedArgumentsIn) {
-  EXPECT_EQ(FormatWith(GetParam().format, GetParam().args), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, Format,
-    ::testing::Values(
-        FormatCase{"SELECT 1", {}, "SELECT 1"},
-        FormatCase{"WHERE a = '%s' AND b = '%s'", {Quoted("O'Brien"), std::string("x")}, "WHERE a = 'O''Brien' AND b = 'x'"},
-        FormatCase{"LIKE '%s%%'", {std::string("50% off")}, "LIKE '50% off%'"},
-        FormatCase{"%d|%i|%ld", {std::int32_t(-5), std::int32_t(7), std::int32_t(8)}, "-5|7|8"},
-        FormatCase{"%u|%x|%X", {std::int32_t(9), std::int32_t(255), std::int32_t(255)}, "9|ff|FF"},
-        FormatCase{"[%-6s][%6s][%.2s]", {std::string("ab"), std::string("cd"), std::string("efgh")}, "[ab    ][    cd][ef]"},
-        FormatCase{"[%05d][%-4d][%+d]", {std::int32_t(42), std::int32_t(7), std::int32_t(3)}, "[00042][7   ][+3]"},
-        FormatCase{"%s", {std::string("%d %s %n")}, "%d %s %n"}));
-
-TEST(FormatErrors, MismatchesRaiseInvalidArg) {
-  auto code = [](auto f) {
-    try {
-      f();
-    } catch (const DbError& e) {
-      return e.Code();
-    }
-    return std::int32_t(0);
-  };
-  EXPECT_EQ(code([] { FormatStatement("'%s' '%s'", {std::string("one")}); }), kEInvalidArg);
-  EXPECT_EQ(code([] { FormatStatement("'%s'", {std::int32_t(1)}); }), kEInvalidArg);
-  EXPECT_EQ(code([] { FormatStatement("%d", {std::string("1")}); }), kEInvalidArg);
-  EXPECT_EQ(code([] { FormatStatement("%f", {std::int32_t(1)}); }), kEInvalidArg);
-  EXPECT_EQ(code([] { FormatStatement("%*d", {std::int32_t(1), std::int32_t(2)}); }), kEInvalidArg);
-  EXPECT_EQ(code([] { FormatStatement("ends with %", {std::int32_t(1)}); }), kEInvalidArg);
-  EXPECT_EQ(code([] { FormatStatement("%87444444444444s", {std::string("x")}); }), kEInvalidArg);
-  EXPECT_EQ(code([] { FormatStatement("%.2000d", {std::int32_t(1)}); }), kEInvalidArg);
+TEST(FormatStatement, PutsTypedArgumentsIn) {
+  EXPECT_EQ(FormatStatement("SELECT 1", {}), "SELECT 1");
+  EXPECT_EQ(FormatStatement("WHERE a = '%s' AND b = '%s'", {Quoted("O'Brien"), std::string("x")}),
+            "WHERE a = 'O''Brien' AND b = 'x'");
+  EXPECT_EQ(FormatStatement("LIKE '%s%%'", {std::string("50% off")}), "LIKE '50% off%'");
+  EXPECT_EQ(FormatStatement("%d|%i|%ld", {std::int32_t(-5), std::int32_t(7), std::int32_t(8)}), "-5|7|8");
+  EXPECT_EQ(FormatStatement("%s", {std::string("%d %s %n")}), "%d %s %n");
   EXPECT_EQ(FormatStatement("%1024d", {std::int32_t(7)}).size(), 1024u);
   EXPECT_EQ(FormatStatement("no conversions", {std::string("extra")}), "no conversions");
+  // A text holding a NUL ends there, as a C string does.
+  EXPECT_EQ(FormatStatement("[%-6s]", {std::string("AB\0CD", 5)}), "[AB    ]");
+  std::vector<std::pair<const char*, std::vector<SqlArg>>> invalid = {
+      {"'%s' '%s'", {std::string("one")}}, {"'%s'", {std::int32_t(1)}}, {"%d", {std::string("1")}},
+      {"%f", {std::int32_t(1)}}, {"%*d", {std::int32_t(1), std::int32_t(2)}}, {"ends with %", {std::int32_t(1)}},
+      {"%87444444444444s", {std::string("x")}}, {"%.2000d", {std::int32_t(1)}}};
+  for (const auto& [format, args] : invalid) EXPECT_EQ(CodeOf([&] { FormatStatement(format, args); }), kEInvalidArg) << format;
+}
+
+// The formatter writes its common fields itself; every one must come out as printf writes it.
+TEST(FormatStatement, FieldsAreWhatPrintfWrites) {
+  char printed[512];
+  for (const char* spec : {"%s", "%5s", "%-5s", "%.3s", "%-2.2s", "%-15.15s", "%20.4s", "%-.0s", "%0s", "%-s", "%.s"})
+    for (const char* text : {"", "A", "ORD-2008-001", "un testo ben piu' lungo di quindici", "X Y"}) {
+      std::string format = std::string("[") + spec + "]";
+      std::snprintf(printed, sizeof printed, format.c_str(), text);
+      EXPECT_EQ(FormatStatement(format, {std::string(text)}), printed) << format << " " << text;
+    }
+  for (std::string spec : {"%d", "%5d", "%-5d", "%.5d", "%-5.5d", "%-11.11ld", "%-13.13d", "%.0d", "%8.3d", "%i", "%05d",
+                           "%+d", "% d", "%x", "%-8X", "%u"})
+    for (int number : {0, 1, 4, -3, 42, 100000, -100000, INT_MAX, INT_MIN}) {
+      std::string plain = "[" + spec + "]", format = plain;
+      if (std::size_t l = plain.find('l'); l != std::string::npos) plain.erase(l, 1);
+      std::snprintf(printed, sizeof printed, plain.c_str(), number);
+      EXPECT_EQ(FormatStatement(format, {std::int32_t(number)}), printed) << format << " " << number;
+    }
 }
 
 class Repository : public test::CleanMachine {
@@ -77,87 +61,44 @@ class Repository : public test::CleanMachine {
     platform::ComUninitialize();
     test::CleanMachine::TearDown();
   }
-  void WriteStatements(const std::string& folder, const std::string& body,
-                       const std::string& head = "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n") {
-    test::WriteFile(folder + "\\ZELVOMW.XML", head + body);
+  void Statements(const std::string& folder, const std::string& body,
+                  const std::string& head = "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n") {
+    platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "SQL_PATH", folder.c_str());
+    if (!body.empty()) test::WriteFile(Scratch() + "\\ZELVOMW.XML", head + body);
   }
-  std::int32_t Fetch(const std::string& name, std::string& text) {
-    try {
+  // The statement's text; "<code> <text>" when it fails, whose description must be empty.
+  std::string Fetch(const std::string& name) {
+    std::string text = "untouched", description;
+    std::int32_t code = CodeOf([&] {
       SqlRepository repository;
       repository.GetStatement(name, "ZELVOMW.XML", "");
       repository.GetText(text);
-      return 0;
-    } catch (const DbError& e) {
-      EXPECT_EQ(e.Description(), "");
-      return e.Code();
-    }
+    }, &description);
+    EXPECT_EQ(description, "");
+    return code ? std::to_string(code) + " " + text : text;
   }
 };
 
 TEST_F(Repository, FindsTheFirstChildOfThatNameWithItsWholeText) {
-  platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "SQL_PATH", Scratch().c_str());
-  WriteStatements(Scratch(),
-                  "<SQL>\r\n<A>SELECT 1</A><A>SELECT 2</A>\r\n"
-                  "<B>SELECT * FROM T <x>WHERE</x> a = '%s'<![CDATA[ AND b < 3]]></B>\r\n"
-                  "<C attr='1'>SELECT 'Citt\xE0 \x80'</C></SQL>\r\n");
-  std::string text;
-  EXPECT_EQ(Fetch("A", text), 0);
-  EXPECT_EQ(text, "SELECT 1");
-  EXPECT_EQ(Fetch("B", text), 0);
-  EXPECT_EQ(text, "SELECT * FROM T WHERE a = '%s' AND b < 3");
-  EXPECT_EQ(Fetch("C", text), 0);
-  EXPECT_EQ(text, "SELECT 'Citt\xE0 \x80'");
+  Statements(Scratch(), "<SQL>\r\n<A>SELECT 1</A><A>SELECT 2</A>\r\n<B>SELECT * FROM T <x>WHERE</x> a = '%s'"
+                        "<![CDATA[ AND b < 3]]></B>\r\n<C attr='1'>SELECT 'Citt\xE0 \x80'</C></SQL>\r\n");
+  EXPECT_EQ(Fetch("A"), "SELECT 1");
+  EXPECT_EQ(Fetch("B"), "SELECT * FROM T WHERE a = '%s' AND b < 3");
+  EXPECT_EQ(Fetch("C"), "SELECT 'Citt\xE0 \x80'");
+  Statements(Scratch() + "\\", "<SQL><A>Citt\xC3\xA0</A></SQL>", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+  EXPECT_EQ(Fetch("A"), "Citt\xE0") << "UTF-8, and a folder ending with \\ gets no second one";
 }
 
-TEST_F(Repository, Utf8FilesWork) {
-  platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "SQL_PATH", Scratch().c_str());
-  WriteStatements(Scratch(), "<SQL><A>Citt\xC3\xA0</A></SQL>", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-  std::string text;
-  EXPECT_EQ(Fetch("A", text), 0);
-  EXPECT_EQ(text, "Citt\xE0");
+TEST_F(Repository, FailuresAreEPointerWithoutDescription) {
+  const std::string untouched = std::to_string(kEPointer) + " untouched";
+  Statements(Scratch(), "");
+  EXPECT_EQ(Fetch("A"), untouched) << "missing file";
+  for (auto [body, name] : {std::pair{"<SQL><A>x</A></SQL>", "B"}, {"<STATEMENTS><A>x</A></STATEMENTS>", "A"},
+                            {"<SQL><A>x</SQL>", "A"}, {"<SQL><G><A>x</A></G></SQL>", "A"}}) {
+    Statements(Scratch(), body);
+    EXPECT_EQ(Fetch(name), untouched) << body;
+  }
 }
-
-TEST_F(Repository, FolderEndingWithBackslashGetsNoSecondOne) {
-  platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "SQL_PATH", (Scratch() + "\\").c_str());
-  WriteStatements(Scratch(), "<SQL><A>x</A></SQL>");
-  std::string text;
-  EXPECT_EQ(Fetch("A", text), 0);
-  EXPECT_EQ(text, "x");
-}
-
-TEST_F(Repository, EmptyFolderMeansTheRootOfTheCurrentDrive) {
-  std::filesystem::path before = std::filesystem::current_path();
-  std::filesystem::current_path(platform::NativePath(Scratch()));  // the current drive is C:
-  WriteStatements("C:", "<SQL><ROOT>at the root</ROOT></SQL>");
-  std::string text;
-  EXPECT_EQ(Fetch("ROOT", text), 0);
-  EXPECT_EQ(text, "at the root");
-  test::RemoveTree("C:\\ZELVOMW.XML");
-  std::filesystem::current_path(before);
-}
-
-struct BrokenCase {
-  const char* what;
-  const char* body;
-  const char* name;
-};
-
-class RepositoryFailure : public Repository, public ::testing::WithParamInterface<BrokenCase> {};
-
-TEST_P(RepositoryFailure, IsEPointerWithoutDescription) {
-  platform::ProfileWriteString("ZELVO.INI", "SYSTEM", "SQL_PATH", Scratch().c_str());
-  if (*GetParam().body) WriteStatements(Scratch(), GetParam().body);
-  std::string text = "untouched";
-  EXPECT_EQ(Fetch(GetParam().name, text), kEPointer) << GetParam().what;
-  EXPECT_EQ(text, "untouched");
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, RepositoryFailure,
-                         ::testing::Values(BrokenCase{"missing file", "", "A"},
-                                           BrokenCase{"missing name", "<SQL><A>x</A></SQL>", "B"},
-                                           BrokenCase{"other document element", "<STATEMENTS><A>x</A></STATEMENTS>", "A"},
-                                           BrokenCase{"malformed", "<SQL><A>x</SQL>", "A"},
-                                           BrokenCase{"grandchild only", "<SQL><G><A>x</A></G></SQL>", "A"}));
 
 }  // namespace
 }  // namespace zmw
