@@ -140,7 +140,11 @@ TEST(SheetPart, ValuesAreReadAndTheRestPassedOver) {
       {"<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><r><rPr><b/></rPr><t>ab</t></r><r><t xml:space="
        "\"preserve\">c </t></r><rPh sb=\"0\" eb=\"1\"><t>x</t></rPh></is></c><c r=\"B1\" t=\"inlineStr\"><is><t></t></is></c>"
        "</row></sheetData></worksheet>",
-       "row 1 column 1: T \"abc \"; "}};
+       "row 1 column 1: T \"abc \"; "},
+      // ISO dates (t="d") to the 31st; a month or a day out of range is no date.
+      {"<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"d\"><v>2024-01-31T12:00:00</v></c><c r=\"B1\" t=\"d\">"
+       "<v>2024-13-01</v></c><c r=\"C1\" t=\"d\"><v>2024-01-32</v></c></row></sheetData></worksheet>",
+       "row 1 column 1: D 45322.5; "}};
   const std::string& path = fuzz::WorkFile("sheet-part");
   for (auto [sheet, expected] : rows) {
     ASSERT_TRUE(fuzz::WriteXlsx(path, sheet));
