@@ -2,8 +2,10 @@
 
 #include <climits>
 #include <cstdio>
+#include <tuple>
 
 #include "db/SqlRepository.h"
+#include "db/StatementFile.h"
 #include "platform/Com.h"
 #include "platform/Profile.h"
 #include "DbTests.h"
@@ -97,6 +99,22 @@ TEST_F(Repository, FailuresAreEPointerWithoutDescription) {
                             {"<SQL><A>x</SQL>", "A"}, {"<SQL><G><A>x</A></G></SQL>", "A"}}) {
     Statements(Scratch(), body);
     EXPECT_EQ(Fetch(name), untouched) << body;
+  }
+}
+
+// What the doctor tells of a statement file that cannot serve.
+TEST_F(Repository, InspectionSaysWhyAFileCannotServe) {
+  const std::string file = Scratch() + "\\ZELVOMW.XML";
+  EXPECT_EQ(InspectStatementFile(file).kind, StatementFileState::Unreadable);
+  const std::tuple<const char*, StatementFileState::Kind, const char*> rows[] = {
+      {"<SQL><A>x</A></SQL>", StatementFileState::Usable, ""},
+      {"<STATEMENTS><A>x</A></STATEMENTS>", StatementFileState::WrongRoot, "STATEMENTS"},
+      {"<SQL>\r\n<A>x</SQL>", StatementFileState::Malformed, nullptr}};
+  for (auto [body, kind, detail] : rows) {
+    test::WriteFile(file, body);
+    StatementFileState state = InspectStatementFile(file);
+    EXPECT_EQ(state.kind, kind) << body;
+    if (detail) EXPECT_EQ(state.detail, detail) << body;  // a parser's own words differ by platform
   }
 }
 
