@@ -114,7 +114,9 @@ TEST_F(Repository, InspectionSaysWhyAFileCannotServe) {
     test::WriteFile(file, body);
     StatementFileState state = InspectStatementFile(file);
     EXPECT_EQ(state.kind, kind) << body;
-    if (detail) EXPECT_EQ(state.detail, detail) << body;  // a parser's own words differ by platform
+    if (detail) {  // a parser's own words differ by platform
+      EXPECT_EQ(state.detail, detail) << body;
+    }
   }
 }
 
