@@ -12,6 +12,7 @@
 #include "maicowin/MaicoWinConf.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
+#include "platform/posix/Prefix.h"
 #include "support/TestEnv.h"
 
 namespace fs = std::filesystem;
@@ -90,12 +91,23 @@ TEST_F(PathMapping, MapsEachRoot) {
   EXPECT_EQ(NativePath("/tmp/x\\ZELVOMW.XML"), fs::path("/tmp/x/ZELVOMW.XML"));
   EXPECT_EQ(NativePath("\\\\server\\share\\dir\\f.txt"), dos / "unc/server/share/dir/f.txt");
   EXPECT_EQ(NativePath("D:\\x"), dos / "d:/x");
+  EXPECT_EQ(NativePath("D:"), dos / "d:");
   EXPECT_EQ(NativePath("\\ROOTED"), c / "ROOTED");
   EXPECT_EQ(NativePath("rel\\f.txt"), fs::path("rel/f.txt"));
   EXPECT_EQ(NativePath("C:\\X\\\\Y\\"), c / "X/Y");
   EXPECT_EQ(DriveType("C:"), DriveFixed);
   EXPECT_EQ(DriveType("Q:"), DriveNoRoot);
   EXPECT_EQ(DriveType(""), DriveNoRoot);
+}
+
+// The folder browser's texts: a folder as Windows writes it, and the one above it.
+TEST(FolderTexts, AreWrittenAsWindowsWritesThem) {
+  for (auto [in, out] : {std::pair{" c:/X/ ", "C:\\X"}, {"ab\\", "ab"}, {"d:", "D:\\"}, {"C:\\", "C:\\"}, {"\\\\", "\\\\"},
+                         {"   ", ""}})
+    EXPECT_EQ(posix::FolderText(in), out) << in;
+  for (auto [in, out] : {std::pair{"C:\\X\\Y", "C:\\X"}, {"C:\\X", "C:\\"}, {"C:\\", ""}, {"\\\\srv\\share", "\\\\srv"},
+                         {"X", ""}, {"", ""}})
+    EXPECT_EQ(posix::ParentFolder(in), out) << in;
 }
 
 // Existing components match without regard to case, the exact name first; a new one keeps
