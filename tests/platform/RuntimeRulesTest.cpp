@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Programs.h"
+#include "platform/Ui.h"
 
 namespace zmw::platform { namespace {
 
@@ -13,6 +14,15 @@ TEST(SplitCommandLine, SplitsAsTheRuntimeDoes) {
       {R"(a\\"b c" d\"e f\g)", {R"(a\b c)", R"(d"e)", R"(f\g)"}},
       {"", {}}};
   for (const auto& r : rows) EXPECT_EQ(SplitCommandLine(r.line), r.args) << r.line;
+}
+
+// A message box nobody can answer (no terminal) takes its default button, as Windows would on Enter.
+TEST(DefaultResultOf, IsTheDefaultButtonsResult) {
+  const std::pair<unsigned, int> rows[] = {
+      {kMbOk | kMbIconHand, kIdOk}, {kMbOkCancel | kMbDefButton2, kIdCancel}, {kMbYesNo, kIdYes},
+      {kMbYesNoCancel | kMbDefButton3, kIdCancel}, {kMbAbortRetryIgnore | kMbDefButton2, kIdRetry},
+      {kMbRetryCancel | kMbDefButton3, kIdRetry} /* no third button: the first */};
+  for (auto [style, result] : rows) EXPECT_EQ(DefaultResultOf(style), result) << style;
 }
 
 } }  // namespace zmw::platform
