@@ -120,6 +120,16 @@ INSTANTIATE_TEST_SUITE_P(Files, FieldWorkbook,
 
 // What a sheet part may hold besides the cells, and cells in every form the format allows:
 // the reader takes the values and passes over the rest, never calling the sheet damaged.
+// A number is a date when its format says so as Excel reads a format: a date letter outside
+// quotes, escapes and brackets, or an elapsed-time bracket, in the first section.
+TEST(NumberFormat, IsADateAsExcelReadsIt) {
+  const std::pair<const char*, bool> rows[] = {
+      {"dd/mm/yyyy", true}, {"[h]:mm:ss", true}, {"[MM]", true},  {"[Red]0.00", false}, {"[$-410]General", false},
+      {"0.00;[Red]-0.00 d", false}, {"\"d\"0", false}, {"0\\d", false}, {"_d0", false}, {"[]0", false},
+      {"[hh", false}, {"#,##0", false}};
+  for (auto [code, date] : rows) EXPECT_EQ(IsDateFormatCode(code), date) << code;
+}
+
 TEST(SheetPart, ValuesAreReadAndTheRestPassedOver) {
   const std::pair<const char*, const char*> rows[] = {
       {"<worksheet><sheetData><row><c t=\"inlineStr\"><is><t>a</t></is></c><c><v>2</v></c></row></sheetData></worksheet>",
