@@ -179,6 +179,7 @@ const BrokenCase kBroken[] = {
     // Maico's article file, of each layout and of none.
     {"ArticlesOfLayoutA", [](P p) { Asc(p, test::ReadFile(test::SourceFile("samples/maico/ARTICOLI_A.ASC"))); }, {"OK|imports|asc|MAICO_FIT|ZELVOMW.INI|file|"}, "tracciato A "},
     {"ArticlesOfLayoutC", [](P p) { Asc(p, test::ReadFile(test::SourceFile("samples/maico/ARTICOLI_C.ASC"))); }, {"OK|imports|asc|MAICO_FIT|ZELVOMW.INI|file|"}, "tracciato C "},
+    {"ArticleFileEmpty", [](P p) { Asc(p, ""); }, {"AVVISO|imports|asc|MAICO_FIT|ZELVOMW.INI|file|"}, "vuoto: l'importazione ASC non importerebbe nulla"},
     {"ArticleFileOfNoKnownLayout", [](P p) { Asc(p, std::string(149, 'X') + "\r\n"); }, {"ERRORE|imports|asc|MAICO_FIT|ZELVOMW.INI|file|"}},
     {"ArticleLineEndingBeforeItsPrice", [](P p) { Asc(p, "4711      Cerniera\r\n"); }, {"ERRORE|imports|asc|MAICO_FIT|ZELVOMW.INI|file|"}},
     // The Excel price list: a column setting and its connection text matter only where one is configured.
