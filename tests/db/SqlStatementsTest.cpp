@@ -21,6 +21,8 @@ TEST(FormatStatement, PutsTypedArgumentsIn) {
             "WHERE a = 'O''Brien' AND b = 'x'");
   EXPECT_EQ(FormatStatement("LIKE '%s%%'", {std::string("50% off")}), "LIKE '50% off%'");
   EXPECT_EQ(FormatStatement("%d|%i|%ld", {std::int32_t(-5), std::int32_t(7), std::int32_t(8)}), "-5|7|8");
+  EXPECT_EQ(FormatStatement("%#x|%+d|% d|%05d|%-3d|", {std::int32_t(255), std::int32_t(5), std::int32_t(5), std::int32_t(7),
+                                                       std::int32_t(7)}), "0xff|+5| 5|00007|7  |");
   EXPECT_EQ(FormatStatement("%s", {std::string("%d %s %n")}), "%d %s %n");
   EXPECT_EQ(FormatStatement("%1024d", {std::int32_t(7)}).size(), 1024u);
   EXPECT_EQ(FormatStatement("no conversions", {std::string("extra")}), "no conversions");
