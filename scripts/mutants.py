@@ -254,9 +254,12 @@ def main():
             f.write("\n".join(lines))
         try:
             suites = suites_of(m["file"])
-            built, _ = run(["ninja", "-C", build, f"-j{args.jobs}", *suites], 900)
+            built, out = run(["ninja", "-C", build, f"-j{args.jobs}", *suites], 900)
             if built != 0:
                 status = "uncompiled"
+                # Kept: a build that fails for another reason than the mutant must be seen.
+                with open(os.path.join(work, f"uncompiled-{m['id']}.log"), "w") as f:
+                    f.write(out)
             else:
                 code, out = tests(suites)
                 status = "timeout" if code is None else ("survived" if code == 0 else "killed")
