@@ -12,6 +12,7 @@
 #include "maicowin/MaicoWinConf.h"
 #include "platform/Files.h"
 #include "platform/Processes.h"
+#include "platform/Profile.h"
 #include "platform/posix/Prefix.h"
 #include "support/TestEnv.h"
 
@@ -98,6 +99,23 @@ TEST_F(PathMapping, MapsEachRoot) {
   EXPECT_EQ(DriveType("C:"), DriveFixed);
   EXPECT_EQ(DriveType("Q:"), DriveNoRoot);
   EXPECT_EQ(DriveType(""), DriveNoRoot);
+}
+
+// Only an installation check remembers what it read; outside one, a file another program
+// rewrites is read anew. (Wine keeps its own profile cache, hence a POSIX case.)
+TEST_F(PathMapping, OnlyACheckRemembersWhatItRead) {
+  auto read = [] { return ProfileReadString("C:\\M.INI", "S", "k", "", 10); };
+  test::WriteFile("C:\\M.INI", "[S]\r\nk=1\r\n");
+  EXPECT_EQ(read(), "1");
+  test::WriteFile("C:\\M.INI", "[S]\r\nk=2\r\n");
+  EXPECT_EQ(read(), "2");
+  {
+    FileCheckScope check;
+    EXPECT_EQ(read(), "2");
+    test::WriteFile("C:\\M.INI", "[S]\r\nk=3\r\n");
+    EXPECT_EQ(read(), "2");
+  }
+  EXPECT_EQ(read(), "3");
 }
 
 // The folder browser's texts: a folder as Windows writes it, and the one above it.
